@@ -1,0 +1,83 @@
+#include "LauncherApp.h"
+
+#include <windows.h>
+#include <commctrl.h>
+#include <objbase.h>
+
+#include <cstring>
+
+#include "LauncherDialog.h"
+#include "Messages.h"
+
+namespace qv {
+
+namespace {
+
+std::string settingsKeyPath;
+
+// The executable's file name without folder and extension.
+std::string ApplicationName() {
+  char path[MAX_PATH] = {};
+  const DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
+  std::string name(path, length < MAX_PATH ? length : 0);
+  const std::size_t slash = name.find_last_of('\\');
+  if (slash != std::string::npos) name.erase(0, slash + 1);
+  const std::size_t dot = name.find_last_of('.');
+  if (dot != std::string::npos) name.erase(dot);
+  return name;
+}
+
+BOOL CALLBACK MatchInstanceMarker(HWND window, LPARAM found) {
+  char title[sizeof kInstanceMarker + 1] = {};
+  // One byte more than the marker, so that a longer title cannot match.
+  const int length = GetWindowTextA(window, title, static_cast<int>(sizeof title));
+  if (length == static_cast<int>(sizeof kInstanceMarker - 1) && std::strcmp(title, kInstanceMarker) == 0) {
+    *reinterpret_cast<bool*>(found) = true;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+}  // namespace
+
+bool FindRunningInstance() {
+  bool found = false;
+  EnumWindows(&MatchInstanceMarker, reinterpret_cast<LPARAM>(&found));
+  return found;
+}
+
+const std::string& SettingsKeyPath() { return settingsKeyPath; }
+
+int LauncherApp::Run() {
+  InitInstance();
+  return ExitInstance();
+}
+
+bool LauncherApp::InitInstance() {
+  // The list control of the popup and the visual style of every control.
+  INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
+  InitCommonControlsEx(&controls);
+
+  settingsKeyPath = "Software\\Tessmark\\" + ApplicationName();
+
+  if (FindRunningInstance()) {
+    ShowInfoMessage(nullptr, "Quorvel!", {"Quorvel! is already running!"});
+    return false;
+  }
+
+  if (FAILED(CoInitialize(nullptr))) return false;
+  comInitialized = true;
+
+  LauncherDialog dialog;
+  dialog.RunModal();
+  return false;
+}
+
+int LauncherApp::ExitInstance() {
+  // Only a successful CoInitialize is paired with CoUninitialize.
+  if (comInitialized) CoUninitialize();
+  comInitialized = false;
+  return 0;
+}
+
+}  // namespace qv

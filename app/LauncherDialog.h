@@ -1,0 +1,40 @@
+// The launcher's main dialog: hidden while idle, the popup while shown, and
+// the owner of the hook registration for as long as the program lives.
+#pragma once
+
+#include <windows.h>
+
+#include "Dialog.h"
+
+namespace qv {
+
+class LauncherDialog : public DialogT<LauncherDialog> {
+ public:
+  LauncherDialog();
+  ~LauncherDialog() override;
+
+  static RouteList<LauncherDialog> Routes();
+
+ private:
+  bool OnInitDialog() override;
+  // The invisible default button: hides the dialog.
+  void OnOK() override;
+  // Exit, Escape: the exit confirmation.
+  void OnCancel() override;
+
+  bool OnDestroy(Message& m);
+  bool OnEndSession(Message& m);
+  bool OnDisplayChange(Message& m);
+
+  void HidePopup();
+  // Undoes what the initialisation set up; safe to run more than once.
+  void TearDownLauncher();
+
+  bool allowPopup = true;
+  HICON appIcon = nullptr;  // shared resource icon, never destroyed
+  // Set only when this launcher installed the hook, so that a launcher that
+  // lost the start-up race never removes another launcher's hook.
+  bool ownsHook = false;
+};
+
+}  // namespace qv

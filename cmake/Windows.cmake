@@ -1,0 +1,54 @@
+# QUORVEL.EXE, QVLHOOK.DLL and, for the 64-bit build, the test programs that
+# run under Wine.
+enable_language(RC)
+option(QV_WINDOWS_TESTS "Build the Win32 test programs" OFF)
+
+set(CMAKE_CXX_FLAGS_RELEASE "-O2 -DNDEBUG")
+if(NOT CMAKE_BUILD_TYPE)
+  set(CMAKE_BUILD_TYPE Release)
+endif()
+
+set(QV_WARNINGS -Wall -Wextra -Werror)
+add_compile_definitions(WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601 WINVER=0x0601 _WIN32_IE=0x0600)
+set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -I${CMAKE_SOURCE_DIR}/resources")
+
+# The hook library is mapped into every process that handles mouse input:
+# no C runtime, no exceptions, nothing but kernel32 and user32.
+add_library(QVLHOOK SHARED hook/QVLHook.cpp hook/QVLHOOK.def resources/qvlhook.rc)
+target_include_directories(QVLHOOK PUBLIC hook)
+target_compile_options(QVLHOOK PRIVATE ${QV_WARNINGS} -fno-exceptions -fno-rtti
+  -fno-asynchronous-unwind-tables -fno-toplevel-reorder)
+target_link_options(QVLHOOK PRIVATE -nostdlib -nostartfiles -s)
+target_link_libraries(QVLHOOK PRIVATE kernel32 user32)
+set_target_properties(QVLHOOK PROPERTIES PREFIX "" OUTPUT_NAME QVLHOOK SUFFIX ".DLL"
+  IMPORT_PREFIX "lib" IMPORT_SUFFIX ".dll.a")
+
+add_library(quorvel_core STATIC ${QV_CORE_SOURCES})
+target_include_directories(quorvel_core PUBLIC ${QV_CORE_INCLUDES})
+target_compile_options(quorvel_core PRIVATE ${QV_WARNINGS})
+
+# Everything of the program but its entry point, so tests can link it too.
+add_library(quorvel_app STATIC
+  app/LauncherApp.cpp
+  app/LauncherDialog.cpp
+  shell/Messages.cpp
+  win/Dialog.cpp
+)
+target_include_directories(quorvel_app PUBLIC app shell win resources)
+target_compile_options(quorvel_app PRIVATE ${QV_WARNINGS})
+target_link_libraries(quorvel_app PUBLIC quorvel_core QVLHOOK
+  comctl32 comdlg32 shell32 ole32 uuid winmm gdi32 user32 advapi32 kernel32)
+
+set(QV_STATIC_LINK -static -static-libgcc -static-libstdc++)
+
+add_executable(QUORVEL WIN32 app/WinMain.cpp resources/quorvel.rc)
+target_compile_options(QUORVEL PRIVATE ${QV_WARNINGS})
+target_link_libraries(QUORVEL PRIVATE quorvel_app)
+target_link_options(QUORVEL PRIVATE ${QV_STATIC_LINK} -s)
+set_target_properties(QUORVEL PROPERTIES OUTPUT_NAME QUORVEL SUFFIX ".EXE")
+set_source_files_properties(resources/quorvel.rc PROPERTIES OBJECT_DEPENDS
+  "${CMAKE_SOURCE_DIR}/resources/resource.h;${CMAKE_SOURCE_DIR}/resources/version.rc;${CMAKE_SOURCE_DIR}/resources/quorvel.manifest;${CMAKE_SOURCE_DIR}/resources/quorvel.ico;${CMAKE_SOURCE_DIR}/resources/shortcut.ico;${CMAKE_SOURCE_DIR}/resources/banner.bmp;${CMAKE_SOURCE_DIR}/resources/wizard.bmp;${CMAKE_SOURCE_DIR}/resources/chime.wav")
+
+if(QV_WINDOWS_TESTS)
+  include(cmake/WindowsTests.cmake)
+endif()

@@ -1,0 +1,44 @@
+# Test programs that run under Wine: the Win32 unit tests, the end-to-end
+# driver, the pilot behind the run command, and the timed scenarios.
+set(gtest_force_shared_crt OFF CACHE BOOL "" FORCE)
+set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
+add_subdirectory(${QV_GOOGLETEST_DIR} googletest EXCLUDE_FROM_ALL)
+
+# Platform tests of the program's own code.
+add_executable(qv_win_tests
+  tests/win/DialogTest.cpp
+  tests/win/HandlesTest.cpp
+  tests/win/MessagesTest.cpp
+  tests/win/ResourcesTest.cpp
+  tests/win/win_tests.rc
+)
+target_compile_options(qv_win_tests PRIVATE ${QV_WARNINGS})
+target_link_libraries(qv_win_tests PRIVATE quorvel_app gtest_main version)
+target_link_options(qv_win_tests PRIVATE ${QV_STATIC_LINK})
+add_dependencies(qv_win_tests QUORVEL)
+
+# Drives the real QUORVEL.EXE the way a person would.
+add_library(qv_driver STATIC tests/e2e/Driver.cpp tests/e2e/Png.cpp)
+target_include_directories(qv_driver PUBLIC tests/e2e hook resources)
+target_compile_options(qv_driver PRIVATE ${QV_WARNINGS})
+target_link_libraries(qv_driver PUBLIC gdi32 user32 kernel32)
+
+add_executable(qv_e2e
+  tests/e2e/StartupTest.cpp
+  tests/e2e/HotZoneHookTest.cpp
+)
+target_compile_options(qv_e2e PRIVATE ${QV_WARNINGS})
+target_link_libraries(qv_e2e PRIVATE qv_driver gtest_main)
+target_link_options(qv_e2e PRIVATE ${QV_STATIC_LINK})
+add_dependencies(qv_e2e QUORVEL QVLHOOK)
+
+add_executable(qv_pilot tests/e2e/Pilot.cpp)
+target_compile_options(qv_pilot PRIVATE ${QV_WARNINGS})
+target_link_libraries(qv_pilot PRIVATE qv_driver)
+target_link_options(qv_pilot PRIVATE ${QV_STATIC_LINK})
+
+add_executable(qv_hook_latency tests/bench/HookLatency.cpp)
+target_compile_options(qv_hook_latency PRIVATE ${QV_WARNINGS})
+target_link_libraries(qv_hook_latency PRIVATE qv_driver)
+target_link_options(qv_hook_latency PRIVATE ${QV_STATIC_LINK})

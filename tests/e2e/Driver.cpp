@@ -1,0 +1,328 @@
+#include "Driver.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <vector>
+
+#include "Png.h"
+
+namespace e2e {
+
+namespace {
+
+std::string WithBackslash(std::string path) {
+  if (!path.empty() && path.back() != '\\') path += '\\';
+  return path;
+}
+
+std::string WindowsPath(std::string path) {
+  if (!path.empty() && path[0] == '/') path = "Z:" + path;
+  for (char& c : path) {
+    if (c == '/') c = '\\';
+  }
+  return path;
+}
+
+}  // namespace
+
+std::string FolderFromEnvironment(const char* name) {
+  const char* value = std::getenv(name);
+  return WithBackslash(WindowsPath(value != nullptr ? value : ""));
+}
+
+ProgramFolder::ProgramFolder() {
+  // Numbered folders under C:\QV: no "DEBUG" or "RELEASE" anywhere in them.
+  static int counter = 0;
+  CreateDirectoryA("C:\\QV", nullptr);
+  for (;;) {
+    char name[64];
+    std::snprintf(name, sizeof name, "C:\\QV\\P%03d-%lu\\", ++counter, GetCurrentProcessId());
+    if (CreateDirectoryA(name, nullptr)) {
+      path_ = name;
+      break;
+    }
+    if (GetLastError() != ERROR_ALREADY_EXISTS) std::abort();
+  }
+  const std::string bin = FolderFromEnvironment("QV_BIN_DIR");
+  for (const char* file : {"QUORVEL.EXE", "QVLHOOK.DLL"}) {
+    if (!CopyFileA((bin + file).c_str(), File(file).c_str(), FALSE)) {
+      std::fprintf(stderr, "cannot copy %s%s (QV_BIN_DIR)\n", bin.c_str(), file);
+      std::abort();
+    }
+  }
+}
+
+Process::Process(const std::string& commandLine) {
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  std::vector<char> line(commandLine.begin(), commandLine.end());
+  line.push_back('\0');
+  if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info_)) {
+    info_ = PROCESS_INFORMATION{};
+  }
+}
+
+Process::~Process() {
+  Kill();
+  if (info_.hThread != nullptr) CloseHandle(info_.hThread);
+  if (info_.hProcess != nullptr) CloseHandle(info_.hProcess);
+}
+
+bool Process::Running() const {
+  return info_.hProcess != nullptr && WaitForSingleObject(info_.hProcess, 0) == WAIT_TIMEOUT;
+}
+
+bool Process::WaitForExit(DWORD timeoutMs) {
+  if (info_.hProcess == nullptr) return true;
+  return PumpUntil(timeoutMs, [this] { return !Running(); });
+}
+
+DWORD Process::ExitCode() const {
+  DWORD code = STILL_ACTIVE;
+  if (info_.hProcess != nullptr) GetExitCodeProcess(info_.hProcess, &code);
+  return code;
+}
+
+void Process::Kill() {
+  if (Running()) {
+    TerminateProcess(info_.hProcess, 99);
+    WaitForSingleObject(info_.hProcess, 5000);
+  }
+}
+
+void Pump(DWORD ms, const std::function<bool()>& until) {
+  const DWORD start = GetTickCount();
+  for (;;) {
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      TranslateMessage(&msg);
+      DispatchMessageA(&msg);
+      if (until && until()) return;
+    }
+    if (until && until()) return;
+    const DWORD elapsed = GetTickCount() - start;
+    if (elapsed >= ms) return;
+    const DWORD left = ms - elapsed;
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, left < 5 ? left : 5, QS_ALLINPUT);
+  }
+}
+
+bool PumpUntil(DWORD timeoutMs, const std::function<bool()>& condition) {
+  bool met = condition();
+  if (!met) {
+    Pump(timeoutMs, [&] { return met = condition(); });
+  }
+  return met;
+}
+
+std::string WindowText(HWND window) {
+  char text[1024] = {};
+  GetWindowTextA(window, text, sizeof text);
+  return text;
+}
+
+std::string ClassName(HWND window) {
+  char name[256] = {};
+  GetClassNameA(window, name, sizeof name);
+  return name;
+}
+
+DWORD ProcessOf(HWND window) {
+  DWORD id = 0;
+  GetWindowThreadProcessId(window, &id);
+  return id;
+}
+
+HWND FindTopLevel(DWORD processId, const std::string& title, const char* className) {
+  struct Search {
+    DWORD processId;
+    const std::string* title;
+    const char* className;
+    HWND found;
+  } search{processId, &title, className, nullptr};
+  EnumWindows(
+      [](HWND window, LPARAM param) -> BOOL {
+        auto* s = reinterpret_cast<Search*>(param);
+        if (s->processId != 0 && ProcessOf(window) != s->processId) return TRUE;
+        if (WindowText(window) != *s->title) return TRUE;
+        if (s->className != nullptr && ClassName(window) != s->className) return TRUE;
+        s->found = window;
+        return FALSE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+HWND WaitForTopLevel(DWORD processId, const std::string& title, DWORD timeoutMs, const char* className) {
+  HWND found = nullptr;
+  PumpUntil(timeoutMs, [&] { return (found = FindTopLevel(processId, title, className)) != nullptr; });
+  return found;
+}
+
+HWND WaitForLauncher(const Process& launcher, DWORD timeoutMs) {
+  return WaitForTopLevel(launcher.id(), "<QUORVEL>", timeoutMs);
+}
+
+MessageBoxView ReadMessageBox(HWND box) {
+  MessageBoxView view;
+  view.window = box;
+  view.title = WindowText(box);
+  view.owner = GetWindow(box, GW_OWNER);
+  for (HWND child = GetWindow(box, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
+    const std::string cls = ClassName(child);
+    const LONG style = GetWindowLongA(child, GWL_STYLE);
+    if (cls == "Button") {
+      const int id = GetDlgCtrlID(child);
+      view.buttons.push_back(id);
+      if ((style & 0x0F) == BS_DEFPUSHBUTTON) view.defaultButton = id;
+    } else if (cls == "Static") {
+      if ((style & SS_TYPEMASK) != SS_ICON && GetDlgCtrlID(child) == 0xFFFF) view.text = WindowText(child);
+    }
+  }
+  return view;
+}
+
+MessageBoxView WaitForMessageBox(DWORD processId, const std::string& title, DWORD timeoutMs) {
+  HWND box = WaitForTopLevel(processId, title, timeoutMs, "#32770");
+  if (box == nullptr) return MessageBoxView{};
+  // Let the box finish its own initialisation before reading it.
+  PumpUntil(2000, [box] { return IsWindowVisible(box) != FALSE; });
+  return ReadMessageBox(box);
+}
+
+void ClickButton(HWND dialog, int id) { PostMessageA(GetDlgItem(dialog, id), BM_CLICK, 0, 0); }
+
+void MoveMouse(int x, int y) {
+  // Absolute input is in 1/65536 of the primary screen; round up so that
+  // the system's truncation lands on the intended pixel.
+  const int cx = GetSystemMetrics(SM_CXSCREEN);
+  const int cy = GetSystemMetrics(SM_CYSCREEN);
+  INPUT input{};
+  input.type = INPUT_MOUSE;
+  input.mi.dx = static_cast<LONG>((static_cast<long long>(x) * 65536 + cx - 1) / cx);
+  input.mi.dy = static_cast<LONG>((static_cast<long long>(y) * 65536 + cy - 1) / cy);
+  input.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+  SendInput(1, &input, sizeof input);
+}
+
+void MouseButton(DWORD downOrUpFlag) {
+  INPUT input{};
+  input.type = INPUT_MOUSE;
+  input.mi.dwFlags = downOrUpFlag;
+  SendInput(1, &input, sizeof input);
+}
+
+POINT CursorPos() {
+  POINT pt{};
+  GetCursorPos(&pt);
+  return pt;
+}
+
+RECT WorkArea() {
+  RECT area{};
+  SystemParametersInfoA(SPI_GETWORKAREA, 0, &area, 0);
+  return area;
+}
+
+bool SaveScreenshot(const std::string& path) {
+  const int width = GetSystemMetrics(SM_CXSCREEN);
+  const int height = GetSystemMetrics(SM_CYSCREEN);
+  HDC screen = GetDC(nullptr);
+  if (screen == nullptr) return false;
+  HDC memory = CreateCompatibleDC(screen);
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = -height;  // top-down rows
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  void* bits = nullptr;
+  HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  bool saved = false;
+  if (memory != nullptr && bitmap != nullptr) {
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, width, height, screen, 0, 0, SRCCOPY);
+    GdiFlush();
+    SelectObject(memory, old);
+    std::vector<unsigned char> rgb(static_cast<size_t>(width) * height * 3);
+    const auto* bgra = static_cast<const unsigned char*>(bits);
+    for (size_t i = 0, n = static_cast<size_t>(width) * height; i < n; ++i) {
+      rgb[i * 3 + 0] = bgra[i * 4 + 2];
+      rgb[i * 3 + 1] = bgra[i * 4 + 1];
+      rgb[i * 3 + 2] = bgra[i * 4 + 0];
+    }
+    saved = WritePng(path, width, height, rgb);
+  }
+  if (bitmap != nullptr) DeleteObject(bitmap);
+  if (memory != nullptr) DeleteDC(memory);
+  ReleaseDC(nullptr, screen);
+  return saved;
+}
+
+std::string OutputFile(const std::string& name) {
+  std::string folder = FolderFromEnvironment("QV_OUTPUT_DIR");
+  if (folder == "\\") folder.clear();
+  if (!folder.empty()) {
+    // Make the folder and its parents.
+    for (size_t i = 3; i < folder.size(); ++i) {
+      if (folder[i] == '\\') CreateDirectoryA(folder.substr(0, i).c_str(), nullptr);
+    }
+  }
+  return folder + name;
+}
+
+HookLibrary::HookLibrary(const std::string& dllPath) {
+  module_ = LoadLibraryA(dllPath.c_str());
+  if (module_ == nullptr) return;
+  auto get = [this](const char* name) { return reinterpret_cast<void*>(GetProcAddress(module_, name)); };
+  install_ = reinterpret_cast<int (*)()>(get("QVLInstallHook"));
+  uninstall_ = reinterpret_cast<int (*)()>(get("QVLUninstallHook"));
+  register_ = reinterpret_cast<void (*)(HWND)>(get("QVLRegisterWindow"));
+  calcArea_ = reinterpret_cast<void (*)()>(get("QVLCalcArea"));
+  hook_ = static_cast<HHOOK*>(get("m_hHook"));
+  window_ = static_cast<HWND*>(get("m_hWnd"));
+  moduleVar_ = static_cast<HINSTANCE*>(get("m_hModule"));
+  rect1_ = static_cast<RECT*>(get("m_rect1"));
+  rect2_ = static_cast<RECT*>(get("m_rect2"));
+  if (!install_ || !uninstall_ || !register_ || !calcArea_ || !hook_ || !window_ || !moduleVar_ || !rect1_ ||
+      !rect2_) {
+    FreeLibrary(module_);
+    module_ = nullptr;
+  }
+}
+
+HookLibrary::~HookLibrary() {
+  if (module_ != nullptr) FreeLibrary(module_);
+}
+
+OwnWindow::OwnWindow(const std::string& title, RECT where) {
+  static const char* const kClass = [] {
+    WNDCLASSA wc{};
+    wc.lpfnWndProc = DefWindowProcA;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+    wc.lpszClassName = "QvDriverWindow";
+    RegisterClassA(&wc);
+    return "QvDriverWindow";
+  }();
+  window_ = CreateWindowExA(WS_EX_TOOLWINDOW, kClass, title.c_str(), WS_POPUP | WS_BORDER, where.left, where.top,
+                            where.right - where.left, where.bottom - where.top, nullptr, nullptr,
+                            GetModuleHandleA(nullptr), nullptr);
+}
+
+OwnWindow::~OwnWindow() {
+  if (window_ != nullptr) DestroyWindow(window_);
+}
+
+void OwnWindow::Show() const {
+  ShowWindow(window_, SW_SHOWNOACTIVATE);
+  Pump(50);
+}
+
+void OwnWindow::Hide() const {
+  ShowWindow(window_, SW_HIDE);
+  Pump(50);
+}
+
+}  // namespace e2e

@@ -1,0 +1,145 @@
+// The end-to-end driver: starts the real QUORVEL.EXE from a program folder
+// of its own, moves the real pointer with SendInput, finds and answers
+// message boxes, and looks at what a person would see. It runs under Wine
+// and on a real Windows desktop alike.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace e2e {
+
+// Folder given by an environment variable, as a Windows path with a
+// trailing backslash (a Unix path is taken to live on drive Z:).
+std::string FolderFromEnvironment(const char* name);
+
+// A fresh program folder holding copies of QUORVEL.EXE and QVLHOOK.DLL.
+// Each copy of the hook library has a shared section of its own, so every
+// folder is a separate world for the hook.
+class ProgramFolder {
+ public:
+  ProgramFolder();
+  const std::string& path() const { return path_; }  // ends in a backslash
+  std::string File(const std::string& name) const { return path_ + name; }
+  std::string Launcher() const { return File("QUORVEL.EXE"); }
+
+ private:
+  std::string path_;
+};
+
+// A started process; ended by force if still running when this goes.
+class Process {
+ public:
+  explicit Process(const std::string& commandLine);
+  ~Process();
+  Process(const Process&) = delete;
+  Process& operator=(const Process&) = delete;
+
+  DWORD id() const { return info_.dwProcessId; }
+  bool started() const { return info_.hProcess != nullptr; }
+  bool Running() const;
+  // Waits for the end while keeping this thread's own windows responsive.
+  bool WaitForExit(DWORD timeoutMs);
+  DWORD ExitCode() const;
+  void Kill();
+
+ private:
+  PROCESS_INFORMATION info_{};
+};
+
+// Handles this thread's messages for a while; returns early once `until`
+// says so (checked after every message and every 5 ms).
+void Pump(DWORD ms, const std::function<bool()>& until = nullptr);
+bool PumpUntil(DWORD timeoutMs, const std::function<bool()>& condition);
+
+std::string WindowText(HWND window);
+std::string ClassName(HWND window);
+DWORD ProcessOf(HWND window);
+// The first top-level window, hidden or not, matching both (0: any process).
+HWND FindTopLevel(DWORD processId, const std::string& title, const char* className = nullptr);
+HWND WaitForTopLevel(DWORD processId, const std::string& title, DWORD timeoutMs,
+                     const char* className = nullptr);
+// A running launcher's main window, by its title.
+HWND WaitForLauncher(const Process& launcher, DWORD timeoutMs = 10000);
+
+// What a message box shows.
+struct MessageBoxView {
+  HWND window = nullptr;
+  std::string title;
+  std::string text;
+  std::vector<int> buttons;  // control ids, in window order
+  int defaultButton = 0;     // the button drawn as the default one
+  HWND owner = nullptr;
+};
+MessageBoxView ReadMessageBox(HWND box);
+// Waits for a dialog-class box of the process with this title.
+MessageBoxView WaitForMessageBox(DWORD processId, const std::string& title, DWORD timeoutMs = 10000);
+// Clicks a button of a box (BM_CLICK, as the mouse would).
+void ClickButton(HWND dialog, int id);
+
+// The real pointer, moved through the system's input queue.
+void MoveMouse(int x, int y);
+void MouseButton(DWORD downOrUpFlag);
+POINT CursorPos();
+
+// The screen's work area.
+RECT WorkArea();
+
+// Writes the whole screen as a PNG file; returns false when it could not.
+bool SaveScreenshot(const std::string& path);
+// Where screenshots go: QV_OUTPUT_DIR, or the current folder.
+std::string OutputFile(const std::string& name);
+
+// The hook library of one program folder, loaded into the driver; it shares
+// its section with every launcher started from that folder.
+class HookLibrary {
+ public:
+  explicit HookLibrary(const std::string& dllPath);
+  ~HookLibrary();
+  HookLibrary(const HookLibrary&) = delete;
+  HookLibrary& operator=(const HookLibrary&) = delete;
+
+  bool loaded() const { return module_ != nullptr; }
+  int Install() const { return install_(); }
+  int Uninstall() const { return uninstall_(); }
+  void Register(HWND window) const { register_(window); }
+  void CalcArea() const { calcArea_(); }
+
+  HHOOK& hook() const { return *hook_; }
+  HWND& window() const { return *window_; }
+  HINSTANCE& module() const { return *moduleVar_; }
+  RECT& stayZone() const { return *rect1_; }
+  RECT& triggerStrip() const { return *rect2_; }
+
+ private:
+  HMODULE module_ = nullptr;
+  int (*install_)() = nullptr;
+  int (*uninstall_)() = nullptr;
+  void (*register_)(HWND) = nullptr;
+  void (*calcArea_)() = nullptr;
+  HHOOK* hook_ = nullptr;
+  HWND* window_ = nullptr;
+  HINSTANCE* moduleVar_ = nullptr;
+  RECT* rect1_ = nullptr;
+  RECT* rect2_ = nullptr;
+};
+
+// A plain top-level window of the driver's own (hidden until shown).
+class OwnWindow {
+ public:
+  explicit OwnWindow(const std::string& title, RECT where = RECT{100, 100, 160, 160});
+  ~OwnWindow();
+  OwnWindow(const OwnWindow&) = delete;
+  OwnWindow& operator=(const OwnWindow&) = delete;
+  HWND hwnd() const { return window_; }
+  void Show() const;
+  void Hide() const;
+
+ private:
+  HWND window_ = nullptr;
+};
+
+}  // namespace e2e

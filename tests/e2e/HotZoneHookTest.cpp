@@ -1,0 +1,189 @@
+// The hook library on the real desktop: a window of the driver's own is
+// registered, the real pointer is moved with SendInput, and the requests
+// that arrive are compared with what the hot zones call for.
+#include <gtest/gtest.h>
+
+#include "Driver.h"
+
+namespace e2e {
+namespace {
+
+constexpr UINT kShow = WM_USER + 1;
+constexpr UINT kHide = WM_USER + 2;
+
+struct Requests {
+  int show = 0;
+  int hide = 0;
+};
+
+class HotZoneHook : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(hook.loaded());
+    ASSERT_EQ(hook.Install(), 1);
+    hook.Register(target.hwnd());
+    work = WorkArea();
+    strip = hook.triggerStrip();
+    // Somewhere in the stay zone, away from the strip and the target.
+    neutral = POINT{(work.left + work.right) * 3 / 4, (work.top + work.bottom) / 2};
+  }
+  void TearDown() override {
+    hook.Register(nullptr);
+    hook.Uninstall();
+    MoveMouse(neutral.x, neutral.y);
+    Pump(50);
+  }
+
+  // Moves to a resting point first, drops what is queued, then moves to
+  // (x, y) and collects the requests. Positive answers arrive within a few
+  // milliseconds; silence is judged after a generous wait.
+  Requests MoveAndCollect(int x, int y) {
+    MoveMouse(neutral.x, neutral.y);
+    Drain(100);
+    MoveMouse(x, y);
+    Requests got;
+    const DWORD start = GetTickCount();
+    while (GetTickCount() - start < 300) {
+      MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+      MSG msg;
+      while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (msg.message == kShow) ++got.show;
+        if (msg.message == kHide) ++got.hide;
+        DispatchMessageA(&msg);
+      }
+    }
+    const POINT at = CursorPos();
+    EXPECT_EQ(at.x, x);
+    EXPECT_EQ(at.y, y);
+    return got;
+  }
+
+  void Drain(DWORD ms) {
+    const DWORD start = GetTickCount();
+    do {
+      MSG msg;
+      while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+      MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
+    } while (GetTickCount() - start < ms);
+  }
+
+  ::testing::AssertionResult Expect(int x, int y, bool show, bool hide) {
+    const Requests got = MoveAndCollect(x, y);
+    if ((got.show > 0) == show && (got.hide > 0) == hide) return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "at (" << x << ", " << y << "): " << got.show << " show and "
+                                         << got.hide << " hide requests";
+  }
+  ::testing::AssertionResult ExpectShow(int x, int y) { return Expect(x, y, true, false); }
+  ::testing::AssertionResult ExpectHide(int x, int y) { return Expect(x, y, false, true); }
+  ::testing::AssertionResult ExpectNothing(int x, int y) { return Expect(x, y, false, false); }
+
+  ProgramFolder folder;
+  HookLibrary hook{folder.File("QVLHOOK.DLL")};
+  OwnWindow target{"hook target", RECT{20, 200, 80, 260}};
+  RECT work{};
+  RECT strip{};
+  POINT neutral{};
+};
+
+TEST_F(HotZoneHook, ZonesFollowTheWorkArea) {
+  const int cx = GetSystemMetrics(SM_CXSIZE);
+  const RECT stay = hook.stayZone();
+  EXPECT_EQ(stay.left, work.right / 2);
+  EXPECT_EQ(stay.top, work.top);
+  EXPECT_EQ(stay.right, work.right);
+  EXPECT_EQ(stay.bottom, work.bottom);
+  EXPECT_EQ(strip.left, work.right / 2);
+  EXPECT_EQ(strip.top, work.top);
+  EXPECT_EQ(strip.right, work.right - 3 * cx);
+  EXPECT_EQ(strip.bottom, work.top + 1);
+
+  // Unregistering still recomputes the zones.
+  hook.stayZone() = RECT{0, 0, 0, 0};
+  hook.triggerStrip() = RECT{0, 0, 0, 0};
+  hook.Register(nullptr);
+  EXPECT_EQ(hook.stayZone().right, work.right);
+  EXPECT_EQ(hook.triggerStrip().right, strip.right);
+  EXPECT_EQ(hook.window(), nullptr);
+}
+
+TEST_F(HotZoneHook, HiddenWindowIsCalledFromTheStripOnly) {
+  EXPECT_TRUE(ExpectShow(strip.left, strip.top));
+  EXPECT_TRUE(ExpectShow(strip.right - 1, strip.top));
+  EXPECT_TRUE(ExpectShow((strip.left + strip.right) / 2, strip.top));
+  EXPECT_TRUE(ExpectNothing(strip.right, strip.top)) << "the title-bar buttons' corner";
+  EXPECT_TRUE(ExpectNothing(strip.left - 1, strip.top)) << "left half of the top row";
+  EXPECT_TRUE(ExpectNothing((strip.left + strip.right) / 2, strip.top + 1)) << "the row below";
+  EXPECT_TRUE(ExpectNothing(work.left + 5, work.bottom)) << "outside, but already hidden";
+}
+
+TEST_F(HotZoneHook, VisibleWindowIsSentAwayOutsideTheStayZone) {
+  target.Show();
+  EXPECT_TRUE(ExpectHide(work.right / 2 - 1, (work.top + work.bottom) / 2));
+  EXPECT_TRUE(ExpectHide((work.left + work.right) * 3 / 4, work.bottom)) << "the task bar below";
+  EXPECT_TRUE(ExpectNothing((work.left + work.right) * 3 / 4, work.bottom - 1));
+  EXPECT_TRUE(ExpectNothing((strip.left + strip.right) / 2, strip.top)) << "already visible";
+  target.Hide();
+}
+
+TEST_F(HotZoneHook, HeldButtonsSilenceTheHook) {
+  // A drag, as a person makes one: the button goes down on a window that
+  // takes the capture, and the pointer travels with the button held.
+  OwnWindow grip("grip", RECT{20, 300, 80, 360});
+  grip.Show();
+  const struct {
+    DWORD down, up;
+    const char* name;
+  } buttons[] = {
+      {MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP, "left"},
+      {MOUSEEVENTF_RIGHTDOWN, MOUSEEVENTF_RIGHTUP, "right"},
+      {MOUSEEVENTF_MIDDLEDOWN, MOUSEEVENTF_MIDDLEUP, "middle"},
+  };
+  for (const auto& button : buttons) {
+    SCOPED_TRACE(button.name);
+    MoveMouse(50, 330);
+    Pump(50);
+    MouseButton(button.down);
+    Pump(50);
+    SetCapture(grip.hwnd());
+    neutral = POINT{50, 330};  // rest on the grip between moves
+    EXPECT_TRUE(ExpectNothing((strip.left + strip.right) / 2, strip.top));
+    target.Show();
+    EXPECT_TRUE(ExpectNothing(work.right / 2 - 1, (work.top + work.bottom) / 2));
+    target.Hide();
+    MoveMouse(50, 330);
+    Pump(50);
+    MouseButton(button.up);
+    Pump(50);
+    ReleaseCapture();
+    Pump(50);
+  }
+  // Released again, the hook answers as before.
+  neutral = POINT{(work.left + work.right) * 3 / 4, (work.top + work.bottom) / 2};
+  EXPECT_TRUE(ExpectShow((strip.left + strip.right) / 2, strip.top));
+}
+
+TEST_F(HotZoneHook, NoRegisteredWindowNoRequests) {
+  hook.Register(nullptr);
+  EXPECT_TRUE(ExpectNothing((strip.left + strip.right) / 2, strip.top));
+  target.Show();
+  EXPECT_TRUE(ExpectNothing(work.right / 2 - 1, (work.top + work.bottom) / 2));
+  target.Hide();
+}
+
+TEST_F(HotZoneHook, InstallAndUninstallAnswerOnlyOnce) {
+  const HHOOK installed = hook.hook();
+  ASSERT_NE(installed, nullptr);
+  EXPECT_EQ(hook.Install(), 0);
+  EXPECT_EQ(hook.hook(), installed);
+
+  EXPECT_EQ(hook.Uninstall(), 1);
+  EXPECT_EQ(hook.hook(), nullptr);
+  EXPECT_EQ(hook.Uninstall(), 0);
+  // Uninstalled, the strip calls nobody.
+  EXPECT_TRUE(ExpectNothing((strip.left + strip.right) / 2, strip.top));
+
+  EXPECT_EQ(hook.Install(), 1);
+}
+
+}  // namespace
+}  // namespace e2e

@@ -1,0 +1,203 @@
+// Start-up, the single instance, the hook's ownership and the way out,
+// driven against the real QUORVEL.EXE.
+#include <gtest/gtest.h>
+
+#include "Driver.h"
+
+namespace e2e {
+namespace {
+
+constexpr char kMarker[] = "<QUORVEL>";
+
+class Startup : public ::testing::Test {
+ protected:
+  std::string Quoted(const std::string& path) const { return "\"" + path + "\""; }
+  std::unique_ptr<Process> Start() { return std::make_unique<Process>(Quoted(folder.Launcher())); }
+
+  // A running launcher, its window found and hidden again.
+  HWND StartRunning(std::unique_ptr<Process>& launcher) {
+    launcher = Start();
+    EXPECT_TRUE(launcher->started());
+    HWND window = WaitForLauncher(*launcher);
+    EXPECT_NE(window, nullptr) << "the launcher's window never appeared";
+    EXPECT_TRUE(PumpUntil(5000, [window] { return !IsWindowVisible(window); }))
+        << "the launcher did not hide itself";
+    return window;
+  }
+
+  // The "already running" box of a launcher that must not start.
+  void ExpectRefusedWithBox(Process& second) {
+    MessageBoxView box = WaitForMessageBox(second.id(), "Quorvel!");
+    ASSERT_NE(box.window, nullptr) << "no \"Quorvel!\" box";
+    EXPECT_EQ(box.text, "Quorvel! is already running!");
+    EXPECT_EQ(box.buttons, std::vector<int>{IDOK});
+    EXPECT_EQ(box.owner, nullptr);
+    EXPECT_EQ(FindTopLevel(second.id(), kMarker), nullptr) << "the refused launcher made its window";
+    ClickButton(box.window, IDOK);
+    EXPECT_TRUE(second.WaitForExit(10000));
+  }
+
+  // Exit, as from the popup's Exit button, answered with `button`.
+  void AnswerExit(HWND launcherWindow, const Process& launcher, int button) {
+    ClickButton(launcherWindow, IDCANCEL);
+    MessageBoxView box = WaitForMessageBox(launcher.id(), "Exit Quorvel!");
+    ASSERT_NE(box.window, nullptr) << "no exit confirmation";
+    EXPECT_EQ(box.text, "Are you sure you wish to exit Quorvel!?");
+    EXPECT_EQ(box.buttons, (std::vector<int>{IDYES, IDNO}));
+    EXPECT_EQ(box.defaultButton, IDNO);
+    EXPECT_EQ(box.owner, launcherWindow);
+    ClickButton(box.window, button);
+    PumpUntil(5000, [&] { return !IsWindow(box.window); });
+  }
+
+  ProgramFolder folder;
+  HookLibrary hook{folder.File("QVLHOOK.DLL")};
+};
+
+TEST_F(Startup, RunsHiddenWithItsMarkerAndHoldsTheHook) {
+  ASSERT_TRUE(hook.loaded());
+  std::unique_ptr<Process> launcher;
+  HWND window = StartRunning(launcher);
+  ASSERT_NE(window, nullptr);
+
+  const LONG_PTR exStyle = GetWindowLongPtrA(window, GWL_EXSTYLE);
+  EXPECT_FALSE(exStyle & WS_EX_APPWINDOW) << "the popup would get a task-bar button";
+  EXPECT_TRUE(exStyle & WS_EX_TOOLWINDOW);
+
+  EXPECT_NE(hook.hook(), nullptr);
+  EXPECT_EQ(hook.window(), window);
+  const RECT work = WorkArea();
+  EXPECT_EQ(hook.stayZone().left, work.right / 2);
+  EXPECT_EQ(hook.triggerStrip().bottom, work.top + 1);
+
+  AnswerExit(window, *launcher, IDYES);
+  EXPECT_TRUE(launcher->WaitForExit(10000));
+  EXPECT_EQ(launcher->ExitCode(), 0u);
+}
+
+TEST_F(Startup, SecondLauncherShowsItsBoxAndLeavesTheHookAlone) {
+  std::unique_ptr<Process> first;
+  HWND window = StartRunning(first);
+  ASSERT_NE(window, nullptr);
+  const HHOOK hookBefore = hook.hook();
+  const RECT zoneBefore = hook.stayZone();
+  // Spoil a copy of the zones: a second launcher that touched the library
+  // would recompute them.
+  hook.stayZone() = RECT{1, 2, 3, 4};
+
+  Process second(Quoted(folder.Launcher()));
+  ExpectRefusedWithBox(second);
+
+  EXPECT_EQ(hook.hook(), hookBefore);
+  EXPECT_EQ(hook.window(), window);
+  EXPECT_EQ(hook.stayZone().right, 3) << "the second launcher touched the hook library";
+  hook.stayZone() = zoneBefore;
+  EXPECT_TRUE(first->Running());
+  EXPECT_EQ(FindTopLevel(first->id(), kMarker), window);
+
+  AnswerExit(window, *first, IDYES);
+  EXPECT_TRUE(first->WaitForExit(10000));
+}
+
+TEST_F(Startup, ForeignWindowWithTheExactMarkerBlocksTheStart) {
+  OwnWindow foreign(kMarker);  // hidden, as the launcher's own window is
+  auto launcher = Start();
+  ExpectRefusedWithBox(*launcher);
+  EXPECT_EQ(hook.hook(), nullptr);
+}
+
+TEST_F(Startup, TitlesThatOnlyResembleTheMarkerDoNotBlock) {
+  OwnWindow lower("<quorvel>");
+  OwnWindow longer("<QUORVEL> ");
+  OwnWindow shorter("<QUORVEL");
+  OwnWindow prefixed("x<QUORVEL>");
+  std::unique_ptr<Process> launcher;
+  HWND window = StartRunning(launcher);
+  ASSERT_NE(window, nullptr);
+  EXPECT_EQ(hook.window(), window);
+  AnswerExit(window, *launcher, IDYES);
+  EXPECT_TRUE(launcher->WaitForExit(10000));
+}
+
+TEST_F(Startup, RefusedHookEndsTheLauncherAtOnceAndSilently) {
+  // The driver holds this folder's hook, as another launcher would.
+  ASSERT_EQ(hook.Install(), 1);
+  const HHOOK held = hook.hook();
+
+  auto launcher = Start();
+  EXPECT_TRUE(launcher->WaitForExit(10000)) << "the launcher kept running without its hook";
+  EXPECT_EQ(launcher->ExitCode(), 0u);
+  EXPECT_EQ(FindTopLevel(launcher->id(), "Quorvel!"), nullptr);
+
+  // A launcher that never got the hook must not remove the one it found.
+  EXPECT_EQ(hook.hook(), held);
+  EXPECT_EQ(hook.window(), nullptr);
+  EXPECT_EQ(hook.Uninstall(), 1);
+}
+
+TEST_F(Startup, ExitAnsweredYesEndsAndReleasesTheHook) {
+  std::unique_ptr<Process> launcher;
+  HWND window = StartRunning(launcher);
+  ASSERT_NE(window, nullptr);
+
+  AnswerExit(window, *launcher, IDYES);
+  ASSERT_TRUE(launcher->WaitForExit(10000));
+  EXPECT_EQ(launcher->ExitCode(), 0u);
+  EXPECT_EQ(hook.hook(), nullptr);
+  EXPECT_EQ(hook.window(), nullptr);
+
+  // So the next launcher starts normally.
+  std::unique_ptr<Process> next;
+  HWND nextWindow = StartRunning(next);
+  ASSERT_NE(nextWindow, nullptr);
+  EXPECT_EQ(hook.window(), nextWindow);
+  AnswerExit(nextWindow, *next, IDYES);
+  EXPECT_TRUE(next->WaitForExit(10000));
+}
+
+TEST_F(Startup, ExitAnsweredNoOrEnterKeepsItRunning) {
+  std::unique_ptr<Process> launcher;
+  HWND window = StartRunning(launcher);
+  ASSERT_NE(window, nullptr);
+
+  AnswerExit(window, *launcher, IDNO);
+  Pump(200);
+  EXPECT_TRUE(launcher->Running());
+  EXPECT_EQ(hook.window(), window);
+
+  // Escape asks too; Enter takes the default answer, No.
+  PostMessageA(window, WM_KEYDOWN, VK_ESCAPE, 0);
+  MessageBoxView box = WaitForMessageBox(launcher->id(), "Exit Quorvel!");
+  ASSERT_NE(box.window, nullptr) << "Escape did not ask";
+  PostMessageA(box.window, WM_KEYDOWN, VK_RETURN, 0);
+  EXPECT_TRUE(PumpUntil(5000, [&] { return !IsWindow(box.window); }));
+  Pump(200);
+  EXPECT_TRUE(launcher->Running());
+  EXPECT_NE(hook.hook(), nullptr);
+
+  AnswerExit(window, *launcher, IDYES);
+  EXPECT_TRUE(launcher->WaitForExit(10000));
+}
+
+TEST_F(Startup, EndOfSessionReleasesTheHookOnlyWhenItReallyEnds) {
+  std::unique_ptr<Process> launcher;
+  HWND window = StartRunning(launcher);
+  ASSERT_NE(window, nullptr);
+
+  // A cancelled log-off changes nothing.
+  SendMessageA(window, WM_ENDSESSION, FALSE, 0);
+  EXPECT_NE(hook.hook(), nullptr);
+  EXPECT_EQ(hook.window(), window);
+
+  SendMessageA(window, WM_ENDSESSION, TRUE, 0);
+  EXPECT_EQ(hook.hook(), nullptr);
+  EXPECT_EQ(hook.window(), nullptr);
+
+  // The teardown on the way out finds nothing left to undo.
+  AnswerExit(window, *launcher, IDYES);
+  EXPECT_TRUE(launcher->WaitForExit(10000));
+  EXPECT_EQ(launcher->ExitCode(), 0u);
+}
+
+}  // namespace
+}  // namespace e2e
