@@ -61,7 +61,7 @@ set(QV_WINE_ROOT ${CMAKE_BINARY_DIR}/wine)
 set(QV_OUTPUT_DIR ${CMAKE_BINARY_DIR}/output)
 set(QV_WINE_TEST ${CMAKE_SOURCE_DIR}/tools/wine-test.sh ${QV_WINE_ROOT})
 
-add_test(NAME artifacts COMMAND ${CMAKE_SOURCE_DIR}/tools/check-binaries.sh ${QV_WIN32_DIR} ${QV_WIN64_DIR})
+add_test(NAME artifacts COMMAND python3 ${CMAKE_SOURCE_DIR}/tools/check_binaries.py ${QV_WIN32_DIR} ${QV_WIN64_DIR})
 add_test(NAME artwork COMMAND python3 ${CMAKE_SOURCE_DIR}/tools/make_artwork.py --check)
 
 add_test(NAME windows.unit COMMAND ${QV_WINE_TEST} ${QV_WIN64_DIR}/qv_win_tests.exe)

@@ -1,0 +1,125 @@
+#!/usr/bin/env python3
+"""Checks what the two deliverables promise at the binary level, for each
+build folder given: QVLHOOK.DLL exports its operations and shared variables
+under their plain names, keeps the variables in one shared, zero-filled
+section in their documented order, and needs nothing but kernel32 and user32;
+QUORVEL.EXE imports the four operations from QVLHOOK.DLL by name and no
+MinGW runtime DLL."""
+import struct
+import sys
+from pathlib import Path
+
+OPERATIONS = ["QVLCalcArea", "QVLInstallHook", "QVLRegisterWindow", "QVLUninstallHook"]
+VARIABLES = ["m_hHook", "m_hWnd", "m_hModule", "m_rect1", "m_rect2"]
+SCN_MEM_SHARED, SCN_MEM_WRITE = 0x10000000, 0x80000000
+SYSTEM_DLLS = {"kernel32.dll", "user32.dll", "gdi32.dll", "comctl32.dll", "comdlg32.dll", "shell32.dll",
+               "ole32.dll", "oleaut32.dll", "advapi32.dll", "winmm.dll", "msvcrt.dll", "version.dll"}
+
+
+class Pe:
+    def __init__(self, path):
+        self.data = Path(path).read_bytes()
+        d = self.data
+        pe = struct.unpack_from("<I", d, 0x3C)[0]
+        assert d[pe:pe + 4] == b"PE\0\0", f"{path}: not a PE file"
+        self.machine, nsections, _, _, _, opt_size, self.characteristics = struct.unpack_from("<HHIIIHH", d, pe + 4)
+        opt = pe + 24
+        magic = struct.unpack_from("<H", d, opt)[0]
+        self.subsystem = struct.unpack_from("<H", d, opt + 68)[0]
+        dirs = opt + (96 if magic == 0x10B else 112)
+        self.directories = [struct.unpack_from("<II", d, dirs + 8 * i) for i in range(16)]
+        self.sections = []
+        for i in range(nsections):
+            name, vsize, va, rsize, rptr = struct.unpack_from("<8sIIII", d, opt + opt_size + 40 * i)
+            flags = struct.unpack_from("<I", d, opt + opt_size + 40 * i + 36)[0]
+            self.sections.append((name.rstrip(b"\0").decode(), va, vsize, rptr, rsize, flags))
+
+    def offset(self, rva):
+        for _, va, vsize, rptr, rsize, _ in self.sections:
+            if va <= rva < va + max(vsize, rsize):
+                return rptr + rva - va
+        raise ValueError(f"rva {rva:#x} outside every section")
+
+    def cstring(self, rva):
+        o = self.offset(rva)
+        return self.data[o:self.data.index(b"\0", o)].decode()
+
+    def exports(self):
+        rva, size = self.directories[0]
+        if not size:
+            return {}
+        o = self.offset(rva)
+        _, _, _, _, _, base, nfuncs, nnames, funcs, names, ordinals = struct.unpack_from("<IIHHIIIIIII", self.data, o)
+        result = {}
+        for i in range(nnames):
+            name = self.cstring(struct.unpack_from("<I", self.data, self.offset(names) + 4 * i)[0])
+            index = struct.unpack_from("<H", self.data, self.offset(ordinals) + 2 * i)[0]
+            result[name] = struct.unpack_from("<I", self.data, self.offset(funcs) + 4 * index)[0]
+        return result
+
+    def imports(self):
+        rva, size = self.directories[1]
+        result = {}
+        o = self.offset(rva)
+        wide = self.machine == 0x8664
+        while True:
+            lookup, _, _, name, thunk = struct.unpack_from("<IIIII", self.data, o)
+            if not name:
+                return result
+            names, t = [], self.offset(lookup or thunk)
+            while True:
+                entry = struct.unpack_from("<Q" if wide else "<I", self.data, t)[0]
+                if not entry:
+                    break
+                by_ordinal = entry >> (63 if wide else 31)
+                names.append(None if by_ordinal else self.cstring((entry & 0x7FFFFFFF) + 2))
+                t += 8 if wide else 4
+            result[self.cstring(name)] = names
+            o += 20
+
+
+def check(folder, machine, failures):
+    def expect(condition, message):
+        if not condition:
+            failures.append(f"{folder}: {message}")
+
+    dll = Pe(folder / "QVLHOOK.DLL")
+    exe = Pe(folder / "QUORVEL.EXE")
+    expect(dll.machine == machine and exe.machine == machine, "wrong machine type")
+    expect(exe.subsystem == 2, "QUORVEL.EXE is not a GUI program")
+
+    exports = dll.exports()
+    expect(sorted(exports) == sorted(OPERATIONS + VARIABLES), f"exports are {sorted(exports)}")
+    shared = [s for s in dll.sections if s[0] == ".QVLHook"]
+    expect(len(shared) == 1, "no .QVLHook section")
+    if shared and all(v in exports for v in VARIABLES):
+        _, va, vsize, rptr, rsize, flags = shared[0]
+        expect(flags & SCN_MEM_SHARED and flags & SCN_MEM_WRITE, f".QVLHook flags {flags:#x} not shared+writable")
+        rvas = [exports[v] for v in VARIABLES]
+        expect(rvas == sorted(rvas), "shared variables out of order")
+        expect(all(va <= r < va + vsize for r in rvas), "a shared variable lies outside .QVLHook")
+        expect(not any(dll.data[rptr:rptr + min(rsize, vsize)]), ".QVLHook is not zero at load")
+
+    dll_imports = {k.lower() for k in dll.imports()}
+    expect(dll_imports <= {"kernel32.dll", "user32.dll"}, f"QVLHOOK.DLL imports {sorted(dll_imports)}")
+
+    exe_imports = {k.lower(): v for k, v in exe.imports().items()}
+    expect(sorted(exe_imports.get("qvlhook.dll", [])) == OPERATIONS,
+           f"QUORVEL.EXE imports {exe_imports.get('qvlhook.dll')} from QVLHOOK.DLL")
+    others = set(exe_imports) - SYSTEM_DLLS - {"qvlhook.dll"}
+    expect(not others, f"QUORVEL.EXE needs non-system DLLs {sorted(others)}")
+
+
+def main():
+    failures = []
+    for folder, machine in zip(sys.argv[1:], (0x14C, 0x8664)):
+        check(Path(folder), machine, failures)
+    for f in failures:
+        print("FAIL:", f)
+    if not failures:
+        print(f"checked {len(sys.argv) - 1} builds: exports, shared section, imports")
+    return 1 if failures else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
