@@ -7,7 +7,8 @@ set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 source "$here/wine-env.sh"
 
-root=$1
+mkdir -p "$1"
+root=$(cd "$1" && pwd)
 shift
 qv_base_prefix "$root/base" || exit 1
 work=$(mktemp -d "$root/session.XXXXXX")

@@ -272,6 +272,11 @@ std::string OutputFile(const std::string& name) {
   return folder + name;
 }
 
+bool Snapshot(const std::string& name) {
+  Pump(400);
+  return SaveScreenshot(OutputFile(name));
+}
+
 HookLibrary::HookLibrary(const std::string& dllPath) {
   module_ = LoadLibraryA(dllPath.c_str());
   if (module_ == nullptr) return;

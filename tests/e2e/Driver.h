@@ -92,6 +92,8 @@ RECT WorkArea();
 bool SaveScreenshot(const std::string& path);
 // Where screenshots go: QV_OUTPUT_DIR, or the current folder.
 std::string OutputFile(const std::string& name);
+// Lets every window finish painting, then saves the screen under `name`.
+bool Snapshot(const std::string& name);
 
 // The hook library of one program folder, loaded into the driver; it shares
 // its section with every launcher started from that folder.

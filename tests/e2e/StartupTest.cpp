@@ -33,6 +33,7 @@ class Startup : public ::testing::Test {
     EXPECT_EQ(box.buttons, std::vector<int>{IDOK});
     EXPECT_EQ(box.owner, nullptr);
     EXPECT_EQ(FindTopLevel(second.id(), kMarker), nullptr) << "the refused launcher made its window";
+    Snapshot("already-running.png");
     ClickButton(box.window, IDOK);
     EXPECT_TRUE(second.WaitForExit(10000));
   }
@@ -46,6 +47,7 @@ class Startup : public ::testing::Test {
     EXPECT_EQ(box.buttons, (std::vector<int>{IDYES, IDNO}));
     EXPECT_EQ(box.defaultButton, IDNO);
     EXPECT_EQ(box.owner, launcherWindow);
+    Snapshot("exit-confirmation.png");
     ClickButton(box.window, button);
     PumpUntil(5000, [&] { return !IsWindow(box.window); });
   }
@@ -73,6 +75,16 @@ TEST_F(Startup, RunsHiddenWithItsMarkerAndHoldsTheHook) {
   AnswerExit(window, *launcher, IDYES);
   EXPECT_TRUE(launcher->WaitForExit(10000));
   EXPECT_EQ(launcher->ExitCode(), 0u);
+}
+
+TEST_F(Startup, DoesNotStartWithoutItsHookLibrary) {
+  ProgramFolder bare;
+  ASSERT_TRUE(DeleteFileA(bare.File("QVLHOOK.DLL").c_str()));
+  Process launcher(Quoted(bare.Launcher()));
+  ASSERT_TRUE(launcher.started());
+  EXPECT_TRUE(launcher.WaitForExit(10000));
+  EXPECT_NE(launcher.ExitCode(), 0u);
+  EXPECT_EQ(FindTopLevel(launcher.id(), kMarker), nullptr);
 }
 
 TEST_F(Startup, SecondLauncherShowsItsBoxAndLeavesTheHookAlone) {
