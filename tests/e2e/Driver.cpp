@@ -72,6 +72,10 @@ bool Process::Running() const {
   return info_.hProcess != nullptr && WaitForSingleObject(info_.hProcess, 0) == WAIT_TIMEOUT;
 }
 
+bool Process::WaitForIdle(DWORD timeoutMs) const {
+  return info_.hProcess != nullptr && WaitForInputIdle(info_.hProcess, timeoutMs) == 0;
+}
+
 bool Process::WaitForExit(DWORD timeoutMs) {
   if (info_.hProcess == nullptr) return true;
   return PumpUntil(timeoutMs, [this] { return !Running(); });

@@ -41,6 +41,8 @@ class Process {
   DWORD id() const { return info_.dwProcessId; }
   bool started() const { return info_.hProcess != nullptr; }
   bool Running() const;
+  // Waits until the process's start-up is over and it waits for input.
+  bool WaitForIdle(DWORD timeoutMs) const;
   // Waits for the end while keeping this thread's own windows responsive.
   bool WaitForExit(DWORD timeoutMs);
   DWORD ExitCode() const;

@@ -20,6 +20,8 @@ class Startup : public ::testing::Test {
     EXPECT_TRUE(launcher->started());
     HWND window = WaitForLauncher(*launcher);
     EXPECT_NE(window, nullptr) << "the launcher's window never appeared";
+    // The title is set early in the initialisation; the rest follows.
+    EXPECT_TRUE(launcher->WaitForIdle(10000));
     EXPECT_TRUE(PumpUntil(5000, [window] { return !IsWindowVisible(window); }))
         << "the launcher did not hide itself";
     return window;
