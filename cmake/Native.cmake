@@ -17,9 +17,7 @@ target_include_directories(quorvel_core_checked PUBLIC ${QV_CORE_INCLUDES})
 target_compile_options(quorvel_core_checked PUBLIC ${QV_WARNINGS} ${QV_SANITIZE} -O1 -g)
 target_link_options(quorvel_core_checked PUBLIC ${QV_SANITIZE})
 
-set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
-set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
-add_subdirectory(${QV_GOOGLETEST_DIR} googletest EXCLUDE_FROM_ALL)
+include(cmake/GTestSources.cmake)
 
 add_executable(qv_unit_tests
   tests/unit/HotZoneTest.cpp

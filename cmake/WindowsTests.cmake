@@ -1,9 +1,6 @@
 # Test programs that run under Wine: the Win32 unit tests, the end-to-end
 # driver, the pilot behind the run command, and the timed scenarios.
-set(gtest_force_shared_crt OFF CACHE BOOL "" FORCE)
-set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
-set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
-add_subdirectory(${QV_GOOGLETEST_DIR} googletest EXCLUDE_FROM_ALL)
+include(cmake/GTestSources.cmake)
 
 # Platform tests of the program's own code.
 add_executable(qv_win_tests

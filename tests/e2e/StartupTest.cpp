@@ -54,6 +54,13 @@ class Startup : public ::testing::Test {
     PumpUntil(5000, [&] { return !IsWindow(box.window); });
   }
 
+  // Exit answered Yes: the process ends, and ends well.
+  void ExitWithYes(HWND launcherWindow, Process& launcher) {
+    AnswerExit(launcherWindow, launcher, IDYES);
+    EXPECT_TRUE(launcher.WaitForExit(10000)) << "the launcher kept running after Yes";
+    EXPECT_EQ(launcher.ExitCode(), 0u);
+  }
+
   ProgramFolder folder;
   HookLibrary hook{folder.File("QVLHOOK.DLL")};
 };
@@ -74,9 +81,7 @@ TEST_F(Startup, RunsHiddenWithItsMarkerAndHoldsTheHook) {
   EXPECT_EQ(hook.stayZone().left, work.right / 2);
   EXPECT_EQ(hook.triggerStrip().bottom, work.top + 1);
 
-  AnswerExit(window, *launcher, IDYES);
-  EXPECT_TRUE(launcher->WaitForExit(10000));
-  EXPECT_EQ(launcher->ExitCode(), 0u);
+  ExitWithYes(window, *launcher);
 }
 
 TEST_F(Startup, DoesNotStartWithoutItsHookLibrary) {
@@ -109,8 +114,7 @@ TEST_F(Startup, SecondLauncherShowsItsBoxAndLeavesTheHookAlone) {
   EXPECT_TRUE(first->Running());
   EXPECT_EQ(FindTopLevel(first->id(), kMarker), window);
 
-  AnswerExit(window, *first, IDYES);
-  EXPECT_TRUE(first->WaitForExit(10000));
+  ExitWithYes(window, *first);
 }
 
 TEST_F(Startup, ForeignWindowWithTheExactMarkerBlocksTheStart) {
@@ -129,8 +133,7 @@ TEST_F(Startup, TitlesThatOnlyResembleTheMarkerDoNotBlock) {
   HWND window = StartRunning(launcher);
   ASSERT_NE(window, nullptr);
   EXPECT_EQ(hook.window(), window);
-  AnswerExit(window, *launcher, IDYES);
-  EXPECT_TRUE(launcher->WaitForExit(10000));
+  ExitWithYes(window, *launcher);
 }
 
 TEST_F(Startup, RefusedHookEndsTheLauncherAtOnceAndSilently) {
@@ -154,9 +157,8 @@ TEST_F(Startup, ExitAnsweredYesEndsAndReleasesTheHook) {
   HWND window = StartRunning(launcher);
   ASSERT_NE(window, nullptr);
 
-  AnswerExit(window, *launcher, IDYES);
-  ASSERT_TRUE(launcher->WaitForExit(10000));
-  EXPECT_EQ(launcher->ExitCode(), 0u);
+  ExitWithYes(window, *launcher);
+  ASSERT_FALSE(launcher->Running());
   EXPECT_EQ(hook.hook(), nullptr);
   EXPECT_EQ(hook.window(), nullptr);
 
@@ -165,8 +167,7 @@ TEST_F(Startup, ExitAnsweredYesEndsAndReleasesTheHook) {
   HWND nextWindow = StartRunning(next);
   ASSERT_NE(nextWindow, nullptr);
   EXPECT_EQ(hook.window(), nextWindow);
-  AnswerExit(nextWindow, *next, IDYES);
-  EXPECT_TRUE(next->WaitForExit(10000));
+  ExitWithYes(nextWindow, *next);
 }
 
 TEST_F(Startup, ExitAnsweredNoOrEnterKeepsItRunning) {
@@ -189,8 +190,7 @@ TEST_F(Startup, ExitAnsweredNoOrEnterKeepsItRunning) {
   EXPECT_TRUE(launcher->Running());
   EXPECT_NE(hook.hook(), nullptr);
 
-  AnswerExit(window, *launcher, IDYES);
-  EXPECT_TRUE(launcher->WaitForExit(10000));
+  ExitWithYes(window, *launcher);
 }
 
 TEST_F(Startup, EndOfSessionReleasesTheHookOnlyWhenItReallyEnds) {
@@ -208,9 +208,7 @@ TEST_F(Startup, EndOfSessionReleasesTheHookOnlyWhenItReallyEnds) {
   EXPECT_EQ(hook.window(), nullptr);
 
   // The teardown on the way out finds nothing left to undo.
-  AnswerExit(window, *launcher, IDYES);
-  EXPECT_TRUE(launcher->WaitForExit(10000));
-  EXPECT_EQ(launcher->ExitCode(), 0u);
+  ExitWithYes(window, *launcher);
 }
 
 }  // namespace
