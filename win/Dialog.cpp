@@ -39,7 +39,11 @@ bool WantsIdleCall(const MSG& msg) {
 Dialog::Dialog(UINT templateId, HWND owner) : templateId_(templateId), owner_(owner) {}
 
 Dialog::~Dialog() {
-  if (hwnd_ != nullptr) DestroyWindow(hwnd_);
+  if (hwnd_ != nullptr) {
+    // The derived part is gone already: its handlers must not see the end.
+    SetWindowLongPtrA(hwnd_, DWLP_USER, 0);
+    DestroyWindow(hwnd_);
+  }
 }
 
 INT_PTR Dialog::RunModal() {
