@@ -39,7 +39,7 @@ class HotZoneHook : public ::testing::Test {
   // milliseconds; silence is judged after a generous wait.
   Requests MoveAndCollect(int x, int y) {
     MoveMouse(neutral.x, neutral.y);
-    Drain(100);
+    Pump(100);  // drops what is still queued
     MoveMouse(x, y);
     Requests got;
     const DWORD start = GetTickCount();
@@ -56,15 +56,6 @@ class HotZoneHook : public ::testing::Test {
     EXPECT_EQ(at.x, x);
     EXPECT_EQ(at.y, y);
     return got;
-  }
-
-  void Drain(DWORD ms) {
-    const DWORD start = GetTickCount();
-    do {
-      MSG msg;
-      while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
-      MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
-    } while (GetTickCount() - start < ms);
   }
 
   ::testing::AssertionResult Expect(int x, int y, bool show, bool hide) {
