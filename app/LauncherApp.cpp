@@ -8,24 +8,13 @@
 
 #include "LauncherDialog.h"
 #include "Messages.h"
+#include "ShellHelpers.h"
 
 namespace qv {
 
 namespace {
 
 std::string settingsKeyPath;
-
-// The executable's file name without folder and extension.
-std::string ApplicationName() {
-  char path[MAX_PATH] = {};
-  const DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
-  std::string name(path, length < MAX_PATH ? length : 0);
-  const std::size_t slash = name.find_last_of('\\');
-  if (slash != std::string::npos) name.erase(0, slash + 1);
-  const std::size_t dot = name.find_last_of('.');
-  if (dot != std::string::npos) name.erase(dot);
-  return name;
-}
 
 BOOL CALLBACK MatchInstanceMarker(HWND window, LPARAM found) {
   char title[sizeof kInstanceMarker + 1] = {};
@@ -58,7 +47,8 @@ bool LauncherApp::InitInstance() {
   INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
   InitCommonControlsEx(&controls);
 
-  settingsKeyPath = "Software\\Tessmark\\" + ApplicationName();
+  // The executable's name without folder and extension names the settings.
+  settingsKeyPath = "Software\\Tessmark\\" + GetBaseTitle(GetModulePath());
 
   if (FindRunningInstance()) {
     ShowInfoMessage(nullptr, "Quorvel!", {"Quorvel! is already running!"});

@@ -1,14 +1,17 @@
 #include "LauncherDialog.h"
 
+#include "Appearance.h"
 #include "LauncherApp.h"
 #include "Messages.h"
 #include "QVLHook.h"
+#include "ShellHelpers.h"
 #include "resource.h"
 
 namespace qv {
 
 LauncherDialog::LauncherDialog() : DialogT(IDD_POPUP, nullptr) {
   appIcon = LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_APP));
+  LoadAppearance();
 }
 
 LauncherDialog::~LauncherDialog() = default;
@@ -29,6 +32,16 @@ bool LauncherDialog::OnInitDialog() {
   // Without the app-window style the popup never gets a task-bar button.
   const LONG_PTR exStyle = GetWindowLongPtrA(hwnd(), GWL_EXSTYLE);
   SetWindowLongPtrA(hwnd(), GWL_EXSTYLE, exStyle & ~static_cast<LONG_PTR>(WS_EX_APPWINDOW));
+
+  if (!LoadGroups()) {
+    EndModal(IDCANCEL);
+    return true;
+  }
+  popupFont.reset(CreateFontIndirectA(&logFont));
+  if (!popupFont) {
+    EndModal(IDCANCEL);
+    return true;
+  }
 
   if (!QVLInstallHook()) {
     EndModal(IDCANCEL);
@@ -70,6 +83,32 @@ bool LauncherDialog::OnDisplayChange(Message&) {
   return true;
 }
 
+void LauncherDialog::LoadAppearance() {
+  const std::string key = AppearanceKeyPath();
+  backgroundColor = ReadColorValue(key, "BackgroundColor", kDefaultBackground);
+  foregroundColor = ReadColorValue(key, "ForegroundColor", kDefaultForeground);
+  backgroundBrush.reset(CreateSolidBrush(backgroundColor));
+  LoadFontRecord();
+}
+
+void LauncherDialog::LoadFontRecord() { logFont = ReadFontRecord(AppearanceKeyPath()); }
+
+void LauncherDialog::SaveFontRecord() { WriteFontRecord(AppearanceKeyPath(), logFont); }
+
+void LauncherDialog::ApplyAppearance() {
+  popupFont.reset(CreateFontIndirectA(&logFont));
+  backgroundBrush.reset(CreateSolidBrush(backgroundColor));
+  allowPopup = true;
+  const std::string key = AppearanceKeyPath();
+  WriteColorValue(key, "BackgroundColor", backgroundColor);
+  WriteColorValue(key, "ForegroundColor", foregroundColor);
+  SaveFontRecord();
+}
+
+bool LauncherDialog::LoadGroups() { return qv::LoadGroups(groupList, GetProgramFolder(), hwnd()); }
+
+void LauncherDialog::ClearGroups() { qv::ClearGroups(groupList); }
+
 void LauncherDialog::HidePopup() {
   SetWindowPos(hwnd(), HWND_BOTTOM, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE);
   ShowWindow(hwnd(), SW_HIDE);
@@ -81,6 +120,7 @@ void LauncherDialog::TearDownLauncher() {
     QVLRegisterWindow(nullptr);
     ownsHook = false;
   }
+  ClearGroups();
 }
 
 }  // namespace qv

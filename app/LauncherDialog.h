@@ -5,6 +5,8 @@
 #include <windows.h>
 
 #include "Dialog.h"
+#include "GroupStore.h"
+#include "Handles.h"
 
 namespace qv {
 
@@ -26,6 +28,18 @@ class LauncherDialog : public DialogT<LauncherDialog> {
   bool OnEndSession(Message& m);
   bool OnDisplayChange(Message& m);
 
+  // The popup's look, read at construction and written when Setup closes.
+  void LoadAppearance();
+  void LoadFontRecord();
+  void SaveFontRecord();
+  // After the Setup dialog has handed back the colours and the font.
+  void ApplyAppearance();
+
+  // Every group and shortcut under the program folder; false after a
+  // reported memory failure.
+  bool LoadGroups();
+  void ClearGroups();
+
   void HidePopup();
   // Undoes what the initialisation set up; safe to run more than once.
   void TearDownLauncher();
@@ -35,6 +49,14 @@ class LauncherDialog : public DialogT<LauncherDialog> {
   // Set only when this launcher installed the hook, so that a launcher that
   // lost the start-up race never removes another launcher's hook.
   bool ownsHook = false;
+
+  COLORREF foregroundColor = 0;
+  COLORREF backgroundColor = 0;
+  UniqueBrush backgroundBrush;
+  LOGFONTA logFont = {};
+  UniqueFont popupFont;
+
+  GroupList groupList;
 };
 
 }  // namespace qv

@@ -20,8 +20,11 @@ target_link_options(quorvel_core_checked PUBLIC ${QV_SANITIZE})
 include(cmake/GTestSources.cmake)
 
 add_executable(qv_unit_tests
+  tests/unit/FontRecordTest.cpp
   tests/unit/HotZoneTest.cpp
   tests/unit/MessageTextTest.cpp
+  tests/unit/NameOrderTest.cpp
+  tests/unit/PathTextTest.cpp
 )
 target_link_libraries(qv_unit_tests PRIVATE quorvel_core_checked gtest_main)
 gtest_discover_tests(qv_unit_tests TEST_PREFIX "unit." PROPERTIES LABELS unit)

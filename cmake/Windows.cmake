@@ -29,12 +29,15 @@ target_compile_options(quorvel_core PRIVATE ${QV_WARNINGS})
 
 # Everything of the program but its entry point, so tests can link it too.
 add_library(quorvel_app STATIC
+  app/Appearance.cpp
   app/LauncherApp.cpp
   app/LauncherDialog.cpp
+  popup/GroupStore.cpp
   shell/Messages.cpp
+  shell/ShellHelpers.cpp
   win/Dialog.cpp
 )
-target_include_directories(quorvel_app PUBLIC app shell win resources)
+target_include_directories(quorvel_app PUBLIC app popup shell win resources)
 target_compile_options(quorvel_app PRIVATE ${QV_WARNINGS})
 target_link_libraries(quorvel_app PUBLIC quorvel_core QVLHOOK
   comctl32 comdlg32 shell32 ole32 uuid winmm gdi32 user32 advapi32 kernel32)

@@ -1,0 +1,139 @@
+#include "Appearance.h"
+
+#include <cstring>
+#include <vector>
+
+#include "Handles.h"
+#include "LauncherApp.h"
+
+namespace qv {
+
+namespace {
+
+UniqueRegKey OpenForReading(const std::string& keyPath) {
+  HKEY key = nullptr;
+  if (keyPath.empty() || RegOpenKeyExA(HKEY_CURRENT_USER, keyPath.c_str(), 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
+    return UniqueRegKey();
+  return UniqueRegKey(key);
+}
+
+UniqueRegKey OpenForWriting(const std::string& keyPath) {
+  HKEY key = nullptr;
+  if (keyPath.empty() || RegCreateKeyExA(HKEY_CURRENT_USER, keyPath.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
+                                         KEY_SET_VALUE, nullptr, &key, nullptr) != ERROR_SUCCESS)
+    return UniqueRegKey();
+  return UniqueRegKey(key);
+}
+
+}  // namespace
+
+std::string AppearanceKeyPath() {
+  const std::string& settings = SettingsKeyPath();
+  return settings.empty() ? std::string() : settings + "\\Quorvel";
+}
+
+COLORREF ReadColorValue(const std::string& keyPath, const char* name, COLORREF fallback) {
+  const UniqueRegKey key = OpenForReading(keyPath);
+  if (!key) return fallback;
+  DWORD type = 0, value = 0, size = sizeof value;
+  if (RegQueryValueExA(key.get(), name, nullptr, &type, reinterpret_cast<BYTE*>(&value), &size) != ERROR_SUCCESS ||
+      type != REG_DWORD || size != sizeof value)
+    return fallback;
+  return value;
+}
+
+std::string ReadTextValue(const std::string& keyPath, const char* name) {
+  const UniqueRegKey key = OpenForReading(keyPath);
+  if (!key) return std::string();
+  // The value may grow between asking its size and reading it.
+  for (int attempt = 0; attempt < 4; ++attempt) {
+    DWORD type = 0, size = 0;
+    if (RegQueryValueExA(key.get(), name, nullptr, &type, nullptr, &size) != ERROR_SUCCESS || type != REG_SZ)
+      return std::string();
+    std::vector<char> buffer(static_cast<std::size_t>(size) + 1, '\0');
+    DWORD read = size;
+    const LONG status =
+        RegQueryValueExA(key.get(), name, nullptr, &type, reinterpret_cast<BYTE*>(buffer.data()), &read);
+    if (status == ERROR_MORE_DATA) continue;
+    if (status != ERROR_SUCCESS || type != REG_SZ) return std::string();
+    // The stored bytes need not end in a terminator; the extra byte is one.
+    return std::string(buffer.data(), strnlen(buffer.data(), read));
+  }
+  return std::string();
+}
+
+LOGFONTA DefaultPopupFont() {
+  LOGFONTA wanted = {};
+  int logPixelsY = 96;
+  if (const WindowDc screen(nullptr); screen) logPixelsY = GetDeviceCaps(screen.get(), LOGPIXELSY);
+  wanted.lfHeight = DefaultFontHeight(logPixelsY);
+  wanted.lfCharSet = DEFAULT_CHARSET;
+  lstrcpynA(wanted.lfFaceName, "Arial", LF_FACESIZE);
+  // The description the system keeps for that font, if it makes one.
+  const UniqueFont font(CreateFontIndirectA(&wanted));
+  LOGFONTA made = {};
+  if (font && GetObjectA(font.get(), sizeof made, &made) == sizeof made) return made;
+  return wanted;
+}
+
+LOGFONTA ReadFontRecord(const std::string& keyPath) {
+  const std::string record = ReadTextValue(keyPath, "Font");
+  if (record.empty()) return DefaultPopupFont();
+  return ToLogFont(ParseFontRecord(record));
+}
+
+bool WriteFontRecord(const std::string& keyPath, const LOGFONTA& font) {
+  const UniqueRegKey key = OpenForWriting(keyPath);
+  const std::string record = FormatFontRecord(ToFontRecord(font));
+  return key && RegSetValueExA(key.get(), "Font", 0, REG_SZ, reinterpret_cast<const BYTE*>(record.c_str()),
+                               static_cast<DWORD>(record.size() + 1)) == ERROR_SUCCESS;
+}
+
+bool WriteColorValue(const std::string& keyPath, const char* name, COLORREF color) {
+  const UniqueRegKey key = OpenForWriting(keyPath);
+  const DWORD value = color;
+  return key && RegSetValueExA(key.get(), name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value),
+                               sizeof value) == ERROR_SUCCESS;
+}
+
+LOGFONTA ToLogFont(const FontRecord& r) {
+  LOGFONTA font = {};
+  font.lfHeight = r.height;
+  font.lfWidth = r.width;
+  font.lfEscapement = r.escapement;
+  font.lfOrientation = r.orientation;
+  font.lfWeight = r.weight;
+  font.lfItalic = r.italic;
+  font.lfUnderline = r.underline;
+  font.lfStrikeOut = r.strikeOut;
+  font.lfCharSet = r.charSet;
+  font.lfOutPrecision = r.outPrecision;
+  font.lfClipPrecision = r.clipPrecision;
+  font.lfQuality = r.quality;
+  font.lfPitchAndFamily = r.pitchAndFamily;
+  // The record's face name is at most kMaxFaceName bytes: it always fits.
+  std::memcpy(font.lfFaceName, r.faceName.data(), r.faceName.size() < LF_FACESIZE ? r.faceName.size() : LF_FACESIZE - 1);
+  return font;
+}
+
+FontRecord ToFontRecord(const LOGFONTA& font) {
+  FontRecord r;
+  r.height = font.lfHeight;
+  r.width = font.lfWidth;
+  r.escapement = font.lfEscapement;
+  r.orientation = font.lfOrientation;
+  r.weight = font.lfWeight;
+  r.italic = font.lfItalic;
+  r.underline = font.lfUnderline;
+  r.strikeOut = font.lfStrikeOut;
+  r.charSet = font.lfCharSet;
+  r.outPrecision = font.lfOutPrecision;
+  r.clipPrecision = font.lfClipPrecision;
+  r.quality = font.lfQuality;
+  r.pitchAndFamily = font.lfPitchAndFamily;
+  // A face name without its terminator is read no further than LOGFONT goes.
+  r.faceName.assign(font.lfFaceName, strnlen(font.lfFaceName, kMaxFaceName));
+  return r;
+}
+
+}  // namespace qv

@@ -1,0 +1,37 @@
+// The popup's look as kept in the registry: text colour, background colour
+// and font, under HKEY_CURRENT_USER\<settings key>\Quorvel.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "FontRecord.h"
+
+namespace qv {
+
+constexpr COLORREF kDefaultForeground = 0x0000FFFF;  // yellow
+constexpr COLORREF kDefaultBackground = 0x00000000;  // black
+
+// Below HKEY_CURRENT_USER; empty before start-up has set the settings key.
+std::string AppearanceKeyPath();
+
+// The DWORD value `name`, or `fallback` when it is missing, of another type
+// or of another size.
+COLORREF ReadColorValue(const std::string& keyPath, const char* name, COLORREF fallback);
+// The string value `name` up to its first terminator; empty when missing or
+// of another type.
+std::string ReadTextValue(const std::string& keyPath, const char* name);
+
+// The stored popup font; Arial 11 point for this screen when none is stored.
+LOGFONTA ReadFontRecord(const std::string& keyPath);
+bool WriteFontRecord(const std::string& keyPath, const LOGFONTA& font);
+bool WriteColorValue(const std::string& keyPath, const char* name, COLORREF color);
+
+// Arial 11 point for the screen's vertical resolution, as the system makes it.
+LOGFONTA DefaultPopupFont();
+
+LOGFONTA ToLogFont(const FontRecord& record);
+FontRecord ToFontRecord(const LOGFONTA& font);
+
+}  // namespace qv

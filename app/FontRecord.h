@@ -1,0 +1,61 @@
+// The popup font as stored in the registry: the fourteen members of a
+// LOGFONT joined by "|", and the tokenizer that splits such text. Free of
+// the platform; the Win32 side copies between FontRecord and LOGFONTA.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace qv {
+
+// A face name holds at most this many bytes (LOGFONT keeps 32 with the
+// terminator).
+constexpr std::size_t kMaxFaceName = 31;
+
+// The members of LOGFONTA in their declared order.
+struct FontRecord {
+  int32_t height = 0;
+  int32_t width = 0;
+  int32_t escapement = 0;
+  int32_t orientation = 0;
+  int32_t weight = 0;
+  uint8_t italic = 0;
+  uint8_t underline = 0;
+  uint8_t strikeOut = 0;
+  uint8_t charSet = 0;
+  uint8_t outPrecision = 0;
+  uint8_t clipPrecision = 0;
+  uint8_t quality = 0;
+  uint8_t pitchAndFamily = 0;
+  std::string faceName;  // never longer than kMaxFaceName
+
+  bool operator==(const FontRecord& other) const;
+};
+
+// Takes the next token of `text` from `cursor` on and advances `cursor`.
+// Delimiters split tokens unless they stand inside quotes; the quotes stay in
+// the token, and openQuotes[i] is closed by closeQuotes[i]. Adjacent
+// delimiters give an empty token between them, a final delimiter one last
+// empty token. False, with an empty token, once the text is used up.
+bool ExtractToken(std::size_t& cursor, std::string_view delimiters, std::string_view openQuotes,
+                  std::string_view closeQuotes, std::string_view text, std::string& token);
+
+// Leading white space, an optional sign, then decimal digits up to the first
+// other character; no digits give 0, and values beyond 32 bits stop at the
+// nearest limit.
+int32_t ParseRecordNumber(std::string_view token);
+
+// Never fails: what cannot be read becomes 0, a missing face name empty, a
+// face name longer than a LOGFONT holds is cut to kMaxFaceName bytes, and
+// anything after the fourteenth field is ignored.
+FontRecord ParseFontRecord(std::string_view record);
+// "%ld|%ld|%ld|%ld|%ld|%d|%d|%d|%d|%d|%d|%d|%d|%s", byte members unsigned.
+std::string FormatFontRecord(const FontRecord& font);
+
+// lfHeight of the 11-point default font for a screen of `logPixelsY` pixels
+// per logical inch, truncated toward zero: 96 gives -14.
+int32_t DefaultFontHeight(int logPixelsY);
+
+}  // namespace qv

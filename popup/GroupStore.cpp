@@ -1,0 +1,171 @@
+#include "GroupStore.h"
+
+#include <shellapi.h>
+
+#include <algorithm>
+#include <new>
+
+#include "Messages.h"
+#include "NameOrder.h"
+#include "ShellHelpers.h"
+#include "resource.h"
+
+namespace qv {
+
+namespace {
+
+template <class Record>
+void InsertInNameOrder(std::vector<std::unique_ptr<Record>>& list, std::unique_ptr<Record> record) {
+  const auto at = NameInsertionPoint(list.begin(), list.end(), record->name,
+                                     [](const std::unique_ptr<Record>& r) -> const std::string& { return r->name; });
+  list.insert(at, std::move(record));
+}
+
+template <class Record>
+void Unlink(std::vector<std::unique_ptr<Record>>& list, const Record* record) {
+  const auto at = std::find_if(list.begin(), list.end(),
+                               [record](const std::unique_ptr<Record>& r) { return r.get() == record; });
+  if (at != list.end()) list.erase(at);
+}
+
+bool IsDots(const char* name) { return lstrcmpA(name, ".") == 0 || lstrcmpA(name, "..") == 0; }
+
+void ReportLoadFailure(HWND owner, const char* name) noexcept {
+  try {
+    ShowWarningMessage(owner, "Insufficient Memory",
+                       {"Quorvel! was unable to load the following", "program group due to insufficient memory:",
+                        "", name});
+  } catch (...) {
+    // Not even the report fits: the false result still says it.
+  }
+}
+
+}  // namespace
+
+namespace {
+
+// One group folder and the files directly in it; false when memory ran out.
+// The group stays listed with the shortcuts added until then.
+bool LoadGroupFolder(GroupList& groups, const std::string& programFolder, const char* folderName) {
+  ProgramGroup* group = AddGroup(groups, programFolder + folderName);
+  if (group == nullptr) return false;
+  WIN32_FIND_DATAA file;
+  const UniqueFind files(FindFirstFileA((group->path + "\\*.*").c_str(), &file));
+  if (!files) return true;  // an unreadable folder is a group without shortcuts
+  do {
+    if (file.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
+    if (AddShortcut(*group, group->path + "\\" + file.cFileName) == nullptr) return false;
+  } while (FindNextFileA(files.get(), &file));
+  return true;
+}
+
+}  // namespace
+
+ProgramGroup* AddGroup(GroupList& groups, const std::string& path) {
+  try {
+    auto group = std::make_unique<ProgramGroup>();
+    group->path = path;
+    group->name = GetBaseTitle(path);
+    ProgramGroup* added = group.get();
+    InsertInNameOrder(groups, std::move(group));
+    return added;
+  } catch (const std::bad_alloc&) {
+    return nullptr;
+  }
+}
+
+ShortcutItem* AddShortcut(ProgramGroup& group, const std::string& path) {
+  try {
+    auto item = std::make_unique<ShortcutItem>();
+    item->path = path;
+    item->name = GetBaseTitle(path);
+    ShortcutItem* added = item.get();
+    InsertInNameOrder(group.shortcuts, std::move(item));
+    return added;
+  } catch (const std::bad_alloc&) {
+    return nullptr;
+  }
+}
+
+void RemoveGroup(GroupList& groups, ProgramGroup* group) {
+  if (group == nullptr) return;
+  const auto at = std::find_if(groups.begin(), groups.end(),
+                               [group](const std::unique_ptr<ProgramGroup>& g) { return g.get() == group; });
+  if (at == groups.end()) return;  // not ours to free
+  std::unique_ptr<ProgramGroup> owned = std::move(*at);
+  groups.erase(at);
+  owned->imageList.reset();
+  RemoveAllShortcuts(*owned);
+}
+
+void RemoveAllShortcuts(ProgramGroup& group) { group.shortcuts.clear(); }
+
+void RemoveShortcut(ProgramGroup& group, ShortcutItem* item) { Unlink(group.shortcuts, item); }
+
+void ClearGroups(GroupList& groups) {
+  while (!groups.empty()) RemoveGroup(groups, groups.front().get());
+}
+
+bool BuildGroupIcons(ProgramGroup& group) {
+  group.imageList.reset();
+  const int count = static_cast<int>(group.shortcuts.size()) + 1;
+  UniqueImageList images(
+      ImageList_Create(GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON), ILC_COLOR, count, count));
+  if (!images) return false;
+  // A shared resource icon: not ours to destroy.
+  const HICON fallback = LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_SHORTCUT));
+  const int fallbackIndex = ImageList_ReplaceIcon(images.get(), -1, fallback);
+  if (fallbackIndex < 0) return false;
+  ImageList_SetBkColor(images.get(), RGB(255, 255, 255));
+
+  for (const auto& item : group.shortcuts) {
+    SHFILEINFOA info = {};
+    SHGetFileInfoA(item->path.c_str(), FILE_ATTRIBUTE_NORMAL, &info, sizeof info, SHGFI_ICON);
+    if (info.hIcon == nullptr) {
+      item->iconIndex = fallbackIndex;
+      continue;
+    }
+    // The image list copies the icon; the shell's handle is ours to free.
+    const UniqueIcon icon(info.hIcon);
+    const int index = ImageList_ReplaceIcon(images.get(), -1, icon.get());
+    if (index < 0) return false;
+    item->iconIndex = index;
+  }
+  group.imageList = std::move(images);
+  return true;
+}
+
+bool LoadGroups(GroupList& groups, const std::string& programFolder, HWND owner) {
+  ClearGroups(groups);
+  WIN32_FIND_DATAA entry = {};
+  const char* failedFolder = nullptr;  // as found on disk
+  try {
+    const UniqueFind folders(FindFirstFileA((programFolder + "*.*").c_str(), &entry));
+    if (folders) {
+      do {
+        if ((entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 || IsDots(entry.cFileName)) continue;
+        if (!LoadGroupFolder(groups, programFolder, entry.cFileName)) {
+          failedFolder = entry.cFileName;
+          break;
+        }
+      } while (FindNextFileA(folders.get(), &entry));
+    }
+  } catch (const std::bad_alloc&) {
+    // A search pattern did not fit: the same report, for the folder at hand.
+    failedFolder = entry.cFileName;
+  }
+  if (failedFolder != nullptr) {
+    ReportLoadFailure(owner, failedFolder);
+    return false;
+  }
+
+  for (const auto& group : groups) {
+    if (!BuildGroupIcons(*group)) {
+      ReportLoadFailure(owner, group->name.c_str());
+      return false;
+    }
+  }
+  return true;
+}
+
+}  // namespace qv

@@ -1,0 +1,61 @@
+#include "PathText.h"
+
+namespace qv {
+
+namespace {
+
+constexpr std::size_t kNone = std::string_view::npos;
+
+// Position of the last `wanted` byte that is not the trail byte of a
+// double-byte character.
+std::size_t FindLast(std::string_view text, char wanted, const LeadBytes& lead) {
+  std::size_t found = kNone;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const auto byte = static_cast<unsigned char>(text[i]);
+    if (lead[byte] && i + 1 < text.size()) {
+      ++i;  // skip the trail byte
+      continue;
+    }
+    if (text[i] == wanted) found = i;
+  }
+  return found;
+}
+
+}  // namespace
+
+std::string GetExtension(std::string_view path, const LeadBytes& lead) {
+  const std::size_t dot = FindLast(path, '.', lead);
+  return dot == kNone ? std::string() : std::string(path.substr(dot + 1));
+}
+
+std::string GetFileNameOnly(std::string_view path, const LeadBytes& lead) {
+  const std::size_t slash = FindLast(path, '\\', lead);
+  return slash == kNone ? std::string() : std::string(path.substr(slash + 1));
+}
+
+std::string GetBaseTitle(std::string_view path, const LeadBytes& lead) {
+  const std::size_t slash = FindLast(path, '\\', lead);
+  if (slash == kNone) return std::string();
+  const std::string_view name = path.substr(slash + 1);
+  return std::string(name.substr(0, FindLast(name, '.', lead)));
+}
+
+std::string ProgramFolderOf(std::string_view modulePath) {
+  std::string path(modulePath);
+  for (char& c : path)
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  // Byte by byte on purpose: the folder rule has always looked at raw bytes.
+  const std::size_t slash = path.rfind('\\');
+  if (slash == std::string::npos) return std::string();
+  std::size_t keep = slash + 1;
+  if (path.find("DEBUG") != std::string::npos || path.find("RELEASE") != std::string::npos) {
+    const std::size_t parent = slash == 0 ? std::string::npos : path.rfind('\\', slash - 1);
+    // An executable straight in a root has no parent to go to; it keeps its
+    // own folder rather than losing the drive.
+    if (parent != std::string::npos) keep = parent + 1;
+  }
+  path.resize(keep);
+  return path;
+}
+
+}  // namespace qv

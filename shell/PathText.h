@@ -1,0 +1,29 @@
+// Names taken from paths, free of the platform. Paths are narrow strings in
+// the ANSI code page with the backslash as their only separator.
+#pragma once
+
+#include <bitset>
+#include <string>
+#include <string_view>
+
+namespace qv {
+
+// The lead bytes of the code page's double-byte characters; none for a
+// single-byte code page. The byte after a lead byte is its trail byte and is
+// never read as a backslash or a dot.
+using LeadBytes = std::bitset<256>;
+
+// Text after the last dot of the whole string; empty without a dot.
+std::string GetExtension(std::string_view path, const LeadBytes& lead);
+// Text after the last backslash; empty without a backslash.
+std::string GetFileNameOnly(std::string_view path, const LeadBytes& lead);
+// The file name without its text from the last dot on; empty without a
+// backslash.
+std::string GetBaseTitle(std::string_view path, const LeadBytes& lead);
+
+// The program folder for an executable at `modulePath`: its own folder, or
+// its parent when the path names a build output (DEBUG or RELEASE anywhere
+// in it). Upper case, ending in a backslash; empty for a path without any.
+std::string ProgramFolderOf(std::string_view modulePath);
+
+}  // namespace qv

@@ -1,0 +1,87 @@
+#include "ShellHelpers.h"
+
+#include <objbase.h>
+#include <objidl.h>
+#include <shlobj.h>
+#include <shobjidl.h>
+
+#include <vector>
+
+#include "Handles.h"
+
+namespace qv {
+
+const LeadBytes& SystemLeadBytes() {
+  static const LeadBytes lead = [] {
+    LeadBytes bytes;
+    CPINFO info = {};
+    if (GetCPInfo(CP_ACP, &info)) {
+      // Pairs of inclusive ranges, ended by a zero pair.
+      for (int i = 0; i + 1 < MAX_LEADBYTES && info.LeadByte[i] != 0; i += 2)
+        for (unsigned b = info.LeadByte[i]; b <= info.LeadByte[i + 1] && b < 256; ++b) bytes.set(b);
+    }
+    return bytes;
+  }();
+  return lead;
+}
+
+std::string GetModulePath() {
+  std::vector<char> buffer(MAX_PATH);
+  for (;;) {
+    const DWORD length = GetModuleFileNameA(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+    if (length == 0) return std::string();
+    // A full buffer may be a cut path: try again with more room.
+    if (length < buffer.size() - 1) return std::string(buffer.data(), length);
+    if (buffer.size() >= 32768) return std::string(buffer.data(), length);
+    buffer.resize(buffer.size() * 2);
+  }
+}
+
+std::string GetProgramFolder() { return ProgramFolderOf(GetModulePath()); }
+
+std::string GetExtension(const std::string& path) { return GetExtension(path, SystemLeadBytes()); }
+std::string GetFileNameOnly(const std::string& path) { return GetFileNameOnly(path, SystemLeadBytes()); }
+std::string GetBaseTitle(const std::string& path) { return GetBaseTitle(path, SystemLeadBytes()); }
+
+HRESULT CreateShellLink(const std::string& linkPath, const ShellLinkSpec& spec) {
+  ComPtr<IShellLinkA> link;
+  HRESULT result = CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA, link.put_void());
+  if (FAILED(result)) return result;
+  // A link without its target must not be saved as if it were whole.
+  result = link->SetPath(spec.target.c_str());
+  if (FAILED(result)) return result;
+  link->SetDescription(spec.description.c_str());
+  link->SetHotkey(spec.hotKey);
+  link->SetIconLocation(spec.iconFile.c_str(), spec.iconIndex);
+
+  ComPtr<IPersistFile> file;
+  result = link->QueryInterface(IID_IPersistFile, file.put_void());
+  if (FAILED(result)) return result;
+
+  const int wideLength = MultiByteToWideChar(CP_ACP, MB_PRECOMPOSED, linkPath.c_str(), -1, nullptr, 0);
+  if (wideLength <= 0) return HRESULT_FROM_WIN32(GetLastError());
+  std::vector<wchar_t> widePath(static_cast<std::size_t>(wideLength));
+  if (MultiByteToWideChar(CP_ACP, MB_PRECOMPOSED, linkPath.c_str(), -1, widePath.data(), wideLength) <= 0)
+    return HRESULT_FROM_WIN32(GetLastError());
+  return file->Save(widePath.data(), TRUE);
+}
+
+bool FolderExists(const std::string& path) {
+  if (path.size() == 3 && path[1] == ':' && path[2] == '\\' &&
+      ((path[0] >= 'A' && path[0] <= 'Z') || (path[0] >= 'a' && path[0] <= 'z')) && DriveExists(path[0]))
+    return true;
+  // A pattern would answer for whatever it happens to match first.
+  if (path.empty() || path.find_first_of("*?") != std::string::npos) return false;
+  WIN32_FIND_DATAA found;
+  const UniqueFind search(FindFirstFileA(path.c_str(), &found));
+  return search && (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+bool DriveExists(char letter) {
+  if (letter >= 'a' && letter <= 'z') letter = static_cast<char>(letter - 'a' + 'A');
+  if (letter < 'C' || letter > 'Z') return false;
+  const DWORD drives = GetLogicalDrives();
+  return (drives >> (letter - 'A')) & 1;
+}
+
+}  // namespace qv

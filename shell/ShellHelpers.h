@@ -1,0 +1,45 @@
+// Where the program keeps its data, names taken from paths in the system's
+// code page, shell links, and folder and drive checks.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "PathText.h"
+
+namespace qv {
+
+// What a written shell link holds; nothing else is set in it.
+struct ShellLinkSpec {
+  std::string target;
+  std::string description;
+  WORD hotKey = 0;  // virtual key in the low byte, modifiers in the high one
+  std::string iconFile;
+  WORD iconIndex = 0;
+};
+
+// The lead bytes of the ANSI code page, read once.
+const LeadBytes& SystemLeadBytes();
+
+// The running executable's full path, however long it is.
+std::string GetModulePath();
+// The root of the groups: the executable's folder, or its parent for a build
+// output; upper case, ending in a backslash.
+std::string GetProgramFolder();
+
+std::string GetExtension(const std::string& path);
+std::string GetFileNameOnly(const std::string& path);
+std::string GetBaseTitle(const std::string& path);
+
+// Writes the link to `linkPath` (extension included), replacing a file of
+// that name. COM must be initialised on the calling thread.
+HRESULT CreateShellLink(const std::string& linkPath, const ShellLinkSpec& spec);
+
+// True when `path` names an existing folder; a drive root written as "C:\"
+// is answered from the drive list alone.
+bool FolderExists(const std::string& path);
+// True when drive C to Z is present; A and B never count.
+bool DriveExists(char letter);
+
+}  // namespace qv

@@ -1,0 +1,69 @@
+#include "PathText.h"
+
+#include <gtest/gtest.h>
+
+namespace qv {
+namespace {
+
+const LeadBytes kSingleByte;
+
+// Shift-JIS: lead bytes 0x81-0x9F and 0xE0-0xFC; its trail bytes include
+// 0x5C (the backslash) and 0x2E is never one, but 0x5C is the trap here.
+LeadBytes ShiftJis() {
+  LeadBytes lead;
+  for (int b = 0x81; b <= 0x9F; ++b) lead.set(b);
+  for (int b = 0xE0; b <= 0xFC; ++b) lead.set(b);
+  return lead;
+}
+
+TEST(PathText, NamesComeFromTheLastBackslashAndTheLastDot) {
+  EXPECT_EQ("archive.tar", GetBaseTitle("C:\\Files\\archive.tar.gz", kSingleByte));
+  EXPECT_EQ("gz", GetExtension("C:\\Files\\archive.tar.gz", kSingleByte));
+  EXPECT_EQ("archive.tar.gz", GetFileNameOnly("C:\\Files\\archive.tar.gz", kSingleByte));
+  EXPECT_EQ("Readme", GetBaseTitle("C:\\G\\Readme", kSingleByte));
+  EXPECT_EQ("Game.exe", GetBaseTitle("C:\\G\\Game.exe.LNK", kSingleByte));
+  EXPECT_EQ("Tools 2", GetBaseTitle("C:\\QV\\Tools 2.5", kSingleByte));
+  // A name that starts with its only dot has no title; forward slashes are
+  // ordinary characters.
+  EXPECT_EQ("", GetBaseTitle("C:\\G\\.LNK", kSingleByte));
+  EXPECT_EQ("a/b", GetBaseTitle("C:\\a/b.txt", kSingleByte));
+  // The last dot may lie in a folder name.
+  EXPECT_EQ("DIR\\FILE", GetExtension("C:\\MY.DIR\\FILE", kSingleByte));
+  EXPECT_EQ("", GetFileNameOnly("C:\\Folder\\", kSingleByte));
+}
+
+TEST(PathText, WithoutTheSeparatorTheResultIsEmpty) {
+  EXPECT_EQ("", GetBaseTitle("Notepad.exe", kSingleByte));
+  EXPECT_EQ("", GetFileNameOnly("Notepad.exe", kSingleByte));
+  EXPECT_EQ("", GetExtension("C:\\Notepad", kSingleByte));
+  EXPECT_EQ("", GetBaseTitle("", kSingleByte));
+}
+
+TEST(PathText, TrailBytesAreNeitherBackslashNorDot) {
+  const LeadBytes sjis = ShiftJis();
+  // "\x95\x5C" is one character whose trail byte is 0x5C.
+  const std::string folder = "C:\\\x95\x5C";
+  EXPECT_EQ("\x95\x5C.txt", GetFileNameOnly(folder + ".txt", sjis));
+  EXPECT_EQ("\x95\x5C", GetBaseTitle(folder + ".txt", sjis));
+  EXPECT_EQ("\x95\x5C", GetFileNameOnly(folder, sjis));
+  // Read byte by byte the same path splits inside the character.
+  EXPECT_EQ(".txt", GetFileNameOnly(folder + ".txt", kSingleByte));
+  EXPECT_EQ("a\x95\\b", GetFileNameOnly("C:\\a\x95\\b", sjis));
+  // A lead byte at the very end has no trail byte to hide.
+  EXPECT_EQ("x\x95", GetFileNameOnly("C:\\x\x95", sjis));
+}
+
+TEST(ProgramFolder, OwnFolderUnlessTheWholePathNamesABuildOutput) {
+  EXPECT_EQ("C:\\PROGRAMS\\QUORVEL\\", ProgramFolderOf("C:\\Programs\\Quorvel\\Quorvel.exe"));
+  EXPECT_EQ("C:\\SRC\\", ProgramFolderOf("C:\\src\\Debug\\QUORVEL.EXE"));
+  EXPECT_EQ("C:\\SRC\\", ProgramFolderOf("c:\\src\\release\\quorvel.exe"));
+  // Anywhere in the path, also inside a longer word or in the file name.
+  EXPECT_EQ("D:\\RELEASES\\", ProgramFolderOf("D:\\Releases\\v1\\Quorvel.exe"));
+  EXPECT_EQ("D:\\", ProgramFolderOf("D:\\tools\\QuorvelDebug.exe"));
+  // A root has no parent: the executable keeps its own folder.
+  EXPECT_EQ("C:\\", ProgramFolderOf("C:\\DEBUG.EXE"));
+  EXPECT_EQ("", ProgramFolderOf("QUORVEL.EXE"));
+}
+
+}  // namespace
+}  // namespace qv
