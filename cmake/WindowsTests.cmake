@@ -4,10 +4,15 @@ include(cmake/GTestSources.cmake)
 
 # Platform tests of the program's own code.
 add_executable(qv_win_tests
+  tests/win/AppearanceTest.cpp
+  tests/win/BoxWatch.cpp
   tests/win/DialogTest.cpp
+  tests/win/GroupStoreTest.cpp
   tests/win/HandlesTest.cpp
   tests/win/MessagesTest.cpp
   tests/win/ResourcesTest.cpp
+  tests/win/ShellHelpersTest.cpp
+  tests/win/TempTree.cpp
   tests/win/win_tests.rc
 )
 target_compile_options(qv_win_tests PRIVATE ${QV_WARNINGS})
@@ -39,3 +44,9 @@ add_executable(qv_hook_latency tests/bench/HookLatency.cpp)
 target_compile_options(qv_hook_latency PRIVATE ${QV_WARNINGS})
 target_link_libraries(qv_hook_latency PRIVATE qv_driver)
 target_link_options(qv_hook_latency PRIVATE ${QV_STATIC_LINK})
+
+# Loading the groups against a bare walk of the same folders.
+add_executable(qv_load_groups_bench tests/bench/LoadGroupsBench.cpp tests/bench/bench.rc)
+target_compile_options(qv_load_groups_bench PRIVATE ${QV_WARNINGS})
+target_link_libraries(qv_load_groups_bench PRIVATE quorvel_app)
+target_link_options(qv_load_groups_bench PRIVATE ${QV_STATIC_LINK})

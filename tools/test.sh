@@ -17,6 +17,8 @@ bench=0
 "$build/qv_bench" --benchmark_min_time=0.3 --benchmark_color=false || bench=1
 QV_BIN_DIR="$build/windows-x86_64" \
   "$root/tools/wine-test.sh" "$build/wine" "$build/windows-x86_64/qv_hook_latency.exe" 200 || bench=1
+QV_BIN_DIR="$build/windows-x86_64" \
+  "$root/tools/wine-test.sh" "$build/wine" "$build/windows-x86_64/qv_load_groups_bench.exe" || bench=1
 
 echo
 echo "== Tests"

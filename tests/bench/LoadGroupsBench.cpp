@@ -1,0 +1,208 @@
+// Under Wine (or Windows): how long LoadGroups takes on a small and a large
+// program folder of real shortcuts, against a bare walk of the same folders,
+// and how that time grows from 100 to 10,000 shortcuts. Prints figures and
+// ratios; asserts nothing.
+#include <windows.h>
+#include <objbase.h>
+#include <shellapi.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "GroupStore.h"
+#include "Handles.h"
+#include "ShellHelpers.h"
+
+namespace {
+
+double Now() {
+  LARGE_INTEGER counter, frequency;
+  QueryPerformanceCounter(&counter);
+  QueryPerformanceFrequency(&frequency);
+  return static_cast<double>(counter.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
+}
+
+std::string Numbered(const char* prefix, int n) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%s %03d", prefix, n);
+  return text;
+}
+
+bool IsDots(const char* name) { return lstrcmpA(name, ".") == 0 || lstrcmpA(name, "..") == 0; }
+
+// Everything under `folder` (ending in a backslash), then the folder. Names
+// are read first so nothing is deleted while the search is open.
+void RemoveTree(const std::string& folder) {
+  std::vector<std::string> files, folders;
+  WIN32_FIND_DATAA entry;
+  if (const qv::UniqueFind find(FindFirstFileA((folder + "*.*").c_str(), &entry)); find) {
+    do {
+      if (IsDots(entry.cFileName)) continue;
+      (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY ? folders : files).push_back(folder + entry.cFileName);
+    } while (FindNextFileA(find.get(), &entry));
+  }
+  for (const std::string& file : files) DeleteFileA(file.c_str());
+  for (const std::string& inner : folders) RemoveTree(inner + "\\");
+  RemoveDirectoryA(folder.c_str());
+}
+
+// Removes the generated trees however the run ends.
+struct TempFolder {
+  std::string path;  // set only once created, so nobody else's folder goes
+  ~TempFolder() {
+    RemoveTree(path);
+    if (GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES) std::fprintf(stderr, "left %s\n", path.c_str());
+  }
+};
+
+// Copies of one real link: writing 10,000 links through COM would take
+// longer than everything measured.
+bool MakeTree(const std::string& folder, const std::string& seedLink, int groups, int shortcuts) {
+  if (!CreateDirectoryA(folder.c_str(), nullptr)) return false;
+  for (int g = 0; g < groups; ++g) {
+    const std::string group = folder + Numbered("Group", g) + "\\";
+    if (!CreateDirectoryA(group.c_str(), nullptr)) return false;
+    for (int s = 0; s < shortcuts; ++s)
+      if (!CopyFileA(seedLink.c_str(), (group + Numbered("Program", s) + ".LNK").c_str(), FALSE)) return false;
+  }
+  return true;
+}
+
+// The least any loader pays: find every group folder and every file in it.
+size_t WalkTree(const std::string& folder) {
+  size_t files = 0;
+  WIN32_FIND_DATAA entry, file;
+  const qv::UniqueFind groups(FindFirstFileA((folder + "*.*").c_str(), &entry));
+  if (!groups) return 0;
+  do {
+    if ((entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 || IsDots(entry.cFileName)) continue;
+    const qv::UniqueFind inside(FindFirstFileA((folder + entry.cFileName + "\\*.*").c_str(), &file));
+    if (!inside) continue;
+    do {
+      if ((file.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) ++files;
+    } while (FindNextFileA(inside.get(), &file));
+  } while (FindNextFileA(groups.get(), &entry));
+  return files;
+}
+
+// What the platform alone charges per shortcut for the icon every load must
+// take: the shell's lookup and the append to an image list, nothing else.
+double IconFloorUs(const std::string& folder, int groups, int shortcuts) {
+  const qv::UniqueImageList images(ImageList_Create(GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON),
+                                                    ILC_COLOR, groups * shortcuts, groups * shortcuts));
+  const double start = Now();
+  for (int g = 0; g < groups; ++g) {
+    for (int s = 0; s < shortcuts; ++s) {
+      const std::string path = folder + Numbered("Group", g) + "\\" + Numbered("Program", s) + ".LNK";
+      SHFILEINFOA info = {};
+      SHGetFileInfoA(path.c_str(), FILE_ATTRIBUTE_NORMAL, &info, sizeof info, SHGFI_ICON);
+      const qv::UniqueIcon icon(info.hIcon);
+      if (icon) ImageList_ReplaceIcon(images.get(), -1, icon.get());
+    }
+  }
+  return (Now() - start) * 1000.0 / (groups * shortcuts);
+}
+
+// Runs `once` (ms taken, negative on failure) up to `most` times, fewer once
+// `budgetMs` is spent but at least once, so a slow loader cannot stretch the
+// run without bound. The median, or -1 on failure.
+template <class Once>
+double MedianOf(int most, double budgetMs, int& runs, Once once) {
+  std::vector<double> times;
+  for (double spent = 0; static_cast<int>(times.size()) < most && (times.empty() || spent < budgetMs);) {
+    times.push_back(once());
+    if (times.back() < 0) return -1;
+    spent += times.back();
+  }
+  runs = static_cast<int>(times.size());
+  std::sort(times.begin(), times.end());
+  return times[times.size() / 2];
+}
+
+// Prints one tree's figures; the median load in ms, -1 when a load failed or
+// came back short.
+double Measure(const std::string& folder, size_t groupCount, size_t shortcutCount, bool warmUp, int mostLoads,
+               double budgetMs) {
+  qv::GroupList groups;
+  auto load = [&]() -> double {
+    qv::ClearGroups(groups);  // freeing the last run is not part of a load
+    const double start = Now();
+    const bool loaded = qv::LoadGroups(groups, folder, nullptr);
+    const double ms = Now() - start;
+    const bool complete =
+        loaded && groups.size() == groupCount &&
+        std::all_of(groups.begin(), groups.end(), [&](const auto& g) { return g->shortcuts.size() == shortcutCount; });
+    if (!complete) std::fprintf(stderr, "%zu x %zu: LoadGroups failed or came back short\n", groupCount, shortcutCount);
+    return complete ? ms : -1;
+  };
+  auto walk = [&]() -> double {
+    const double start = Now();
+    const bool complete = WalkTree(folder) == groupCount * shortcutCount;
+    if (!complete) std::fprintf(stderr, "%zu x %zu: the walk came back short\n", groupCount, shortcutCount);
+    return complete ? Now() - start : -1;
+  };
+  // Untimed first passes: loading the shell, its first icon lookups and the
+  // folders' first reads would otherwise land in one sample.
+  if ((warmUp && load() < 0) || walk() < 0) return -1;
+  int loads = 0, walks = 0;
+  const double loadMs = MedianOf(mostLoads, budgetMs, loads, load);
+  qv::ClearGroups(groups);
+  const double walkMs = loadMs < 0 ? -1 : MedianOf(21, budgetMs / 4, walks, walk);
+  if (walkMs < 0) return -1;
+  std::printf(
+      "LoadGroups %3zu x %3zu: %9.1f ms, %7.1f us per shortcut; bare walk %7.2f ms; load/walk %6.1f"
+      " (runs: %d loads, %d walks)\n",
+      groupCount, shortcutCount, loadMs, loadMs * 1000.0 / static_cast<double>(groupCount * shortcutCount), walkMs,
+      loadMs / walkMs, loads, walks);
+  return loadMs;
+}
+
+int Run() {
+  char temp[MAX_PATH], unique[64];
+  const DWORD length = GetTempPathA(MAX_PATH, temp);
+  std::snprintf(unique, sizeof unique, "qv-load-bench-%lu-%lu\\", GetCurrentProcessId(), GetTickCount());
+  const std::string root = std::string(temp, length < MAX_PATH ? length : 0) + unique;
+  if (length == 0 || length >= MAX_PATH || !CreateDirectoryA(root.c_str(), nullptr)) {
+    std::fprintf(stderr, "cannot create %s in the temp folder\n", unique);
+    return 1;
+  }
+  const TempFolder cleanup{root};
+
+  qv::ShellLinkSpec link;
+  link.target = "C:\\windows\\notepad.exe";
+  link.description = "Notepad";
+  const std::string seed = root + "seed.LNK";
+  const double start = Now();
+  if (FAILED(qv::CreateShellLink(seed, link)) || !MakeTree(root + "small\\", seed, 10, 10) ||
+      !MakeTree(root + "large\\", seed, 100, 100)) {
+    std::fprintf(stderr, "cannot create the shortcut trees in %s\n", root.c_str());
+    return 1;
+  }
+  std::printf("10,100 shortcuts written in %.0f ms\n", Now() - start);
+
+  // The large tree needs no warm-up load of its own: the small one has loaded
+  // the shell, every link shares one target icon, and its files were just written.
+  const double small = Measure(root + "small\\", 10, 10, true, 15, 3000);
+  const double large = small < 0 ? -1 : Measure(root + "large\\", 100, 100, false, 5, 8000);
+  if (small < 0 || large < 0) return 1;
+  const double floorUs = IconFloorUs(root + "small\\", 10, 10);
+  std::printf("shell icon lookup and append alone: %.1f us per shortcut; 10x10 load / that floor: %.2f\n", floorUs,
+              small * 1000.0 / 100 / floorUs);
+  std::printf("100x100 load / 10x10 load: %.1f (goal: at most 120 (linear))\n", large / small);
+  std::printf("100x100 load: %.1f ms (goal: 100x100 under 2000 ms)\n", large);
+  return 0;
+}
+
+}  // namespace
+
+int main() {
+  if (FAILED(CoInitialize(nullptr))) {
+    std::fprintf(stderr, "CoInitialize failed\n");
+    return 1;
+  }
+  const int result = Run();
+  CoUninitialize();
+  return result;
+}

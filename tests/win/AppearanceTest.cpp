@@ -1,0 +1,116 @@
+// The popup's colours and font in the registry: defaults, what survives a
+// round trip, and stored values of any type, length or content.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <iterator>
+#include <string>
+
+#include "Appearance.h"
+#include "Handles.h"
+
+namespace {
+
+class AppearanceTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    base = "Software\\Tessmark\\QVTEST" + std::to_string(GetCurrentProcessId());
+    key = base + "\\Quorvel";
+  }
+  void TearDown() override { RegDeleteTreeA(HKEY_CURRENT_USER, base.c_str()); }
+
+  void Store(const char* name, DWORD type, const void* data, DWORD size) {
+    HKEY raw = nullptr;
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_CURRENT_USER, key.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr,
+                                             &raw, nullptr));
+    const qv::UniqueRegKey owner(raw);
+    ASSERT_EQ(ERROR_SUCCESS, RegSetValueExA(raw, name, 0, type, static_cast<const BYTE*>(data), size));
+  }
+  void StoreText(const char* name, const std::string& text, DWORD type = REG_SZ) {
+    Store(name, type, text.c_str(), static_cast<DWORD>(text.size() + 1));
+  }
+
+  std::string base, key;
+};
+
+int ScreenLogPixelsY() {
+  const qv::WindowDc screen(nullptr);
+  return GetDeviceCaps(screen.get(), LOGPIXELSY);
+}
+
+TEST_F(AppearanceTest, NothingStoredMeansYellowOnBlackInArialElevenPoint) {
+  EXPECT_EQ(0x0000FFFFu, qv::ReadColorValue(key, "ForegroundColor", qv::kDefaultForeground));
+  EXPECT_EQ(0u, qv::ReadColorValue(key, "BackgroundColor", qv::kDefaultBackground));
+  const LOGFONTA font = qv::ReadFontRecord(key);
+  EXPECT_EQ(qv::DefaultFontHeight(ScreenLogPixelsY()), font.lfHeight);
+  EXPECT_STREQ("Arial", font.lfFaceName);
+  if (ScreenLogPixelsY() == 96) {
+    EXPECT_EQ("-14|0|0|0|0|0|0|0|1|0|0|0|0|Arial", qv::FormatFontRecord(qv::ToFontRecord(font)));
+  }
+  // Reading wrote nothing.
+  HKEY raw = nullptr;
+  EXPECT_NE(ERROR_SUCCESS, RegOpenKeyExA(HKEY_CURRENT_USER, key.c_str(), 0, KEY_READ, &raw));
+}
+
+TEST_F(AppearanceTest, WrittenValuesReadBackExactly) {
+  ASSERT_TRUE(qv::WriteColorValue(key, "ForegroundColor", RGB(1, 2, 3)));
+  ASSERT_TRUE(qv::WriteColorValue(key, "BackgroundColor", RGB(250, 251, 252)));
+  const std::string times = "-16|0|0|0|700|255|0|0|204|3|2|1|34|Times New Roman";
+  ASSERT_TRUE(qv::WriteFontRecord(key, qv::ToLogFont(qv::ParseFontRecord(times))));
+
+  EXPECT_EQ(RGB(1, 2, 3), qv::ReadColorValue(key, "ForegroundColor", 0));
+  EXPECT_EQ(RGB(250, 251, 252), qv::ReadColorValue(key, "BackgroundColor", 0));
+  EXPECT_EQ(times, qv::ReadTextValue(key, "Font"));
+  const LOGFONTA font = qv::ReadFontRecord(key);
+  EXPECT_EQ(700, font.lfWeight);
+  EXPECT_EQ(204, font.lfCharSet);
+  EXPECT_STREQ("Times New Roman", font.lfFaceName);
+}
+
+TEST_F(AppearanceTest, ValuesOfAnotherTypeOrSizeGiveTheDefaults) {
+  StoreText("ForegroundColor", "255");
+  const unsigned long long wide = 0x00FF00FF;
+  Store("BackgroundColor", REG_QWORD, &wide, sizeof wide);
+  const DWORD number = 12;
+  Store("Font", REG_DWORD, &number, sizeof number);
+  EXPECT_EQ(qv::kDefaultForeground, qv::ReadColorValue(key, "ForegroundColor", qv::kDefaultForeground));
+  EXPECT_EQ(qv::kDefaultBackground, qv::ReadColorValue(key, "BackgroundColor", qv::kDefaultBackground));
+  EXPECT_STREQ("Arial", qv::ReadFontRecord(key).lfFaceName);
+  const WORD half = 7;
+  Store("ForegroundColor", REG_DWORD, &half, sizeof half);
+  EXPECT_EQ(qv::kDefaultForeground, qv::ReadColorValue(key, "ForegroundColor", qv::kDefaultForeground));
+  StoreText("Font", "-20|0|0|0|0|0|0|0|0|0|0|0|0|Courier New", REG_EXPAND_SZ);
+  EXPECT_STREQ("Arial", qv::ReadFontRecord(key).lfFaceName);
+}
+
+TEST_F(AppearanceTest, RecordsOfAnyLengthOrContentStayInsideTheLogFont) {
+  // No terminator stored.
+  const std::string bare = "-20|0|0|0|0|0|0|0|0|0|0|0|0|Courier New";
+  Store("Font", REG_SZ, bare.data(), static_cast<DWORD>(bare.size()));
+  EXPECT_STREQ("Courier New", qv::ReadFontRecord(key).lfFaceName);
+  // An embedded terminator ends the record.
+  const std::string cut("-9|0|0|0|0|0|0|0|0|0|0|0|0|Arial\0|Hidden", 41);
+  Store("Font", REG_SZ, cut.data(), static_cast<DWORD>(cut.size()));
+  EXPECT_STREQ("Arial", qv::ReadFontRecord(key).lfFaceName);
+  // A face name longer than a LOGFONT holds, and a record far beyond any
+  // buffer the old format suggested.
+  StoreText("Font", "-9|0|0|0|0|0|0|0|0|0|0|0|0|" + std::string(300, 'N') + std::string(100000, '|'));
+  const LOGFONTA font = qv::ReadFontRecord(key);
+  EXPECT_EQ(-9, font.lfHeight);
+  EXPECT_EQ(std::string(qv::kMaxFaceName, 'N'), font.lfFaceName);
+  // A record with nothing readable is zeros and no face, never the default.
+  StoreText("Font", "Arial|bold");
+  const LOGFONTA zeros = qv::ReadFontRecord(key);
+  EXPECT_EQ(0, zeros.lfHeight);
+  EXPECT_STREQ("", zeros.lfFaceName);
+}
+
+TEST(AppearanceLogFont, AFaceNameWithoutTerminatorIsReadNoFurtherThanALogFontGoes) {
+  LOGFONTA font = {};
+  std::fill(std::begin(font.lfFaceName), std::end(font.lfFaceName), 'X');
+  EXPECT_EQ(std::string(qv::kMaxFaceName, 'X'), qv::ToFontRecord(font).faceName);
+}
+
+}  // namespace

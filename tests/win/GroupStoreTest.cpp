@@ -1,0 +1,220 @@
+// The group store on real folder trees: what becomes a group or a shortcut,
+// in which order, with which icons; and the reports when memory runs out,
+// made to happen by failing chosen allocations.
+#include <windows.h>
+#include <commctrl.h>
+#include <objbase.h>
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cstdlib>
+#include <new>
+#include <string>
+#include <vector>
+
+#include "BoxWatch.h"
+#include "GroupStore.h"
+#include "ShellHelpers.h"
+#include "TempTree.h"
+
+// Fails one chosen allocation: the n-th from now of exactly `size` bytes.
+// The store's records have sizes no short string or list of this test takes.
+namespace {
+std::atomic<std::size_t> g_failSize{0};
+std::atomic<int> g_failCountdown{0};
+std::atomic<int> g_failImageListCountdown{0};
+}  // namespace
+
+void* operator new(std::size_t size) {
+  if (size == g_failSize && g_failCountdown > 0 && --g_failCountdown == 0) {
+    g_failSize = 0;
+    throw std::bad_alloc();
+  }
+  if (void* memory = std::malloc(size == 0 ? 1 : size)) return memory;
+  throw std::bad_alloc();
+}
+// The runtime's operator delete already gives the memory back with free().
+
+// The program's calls to ImageList_Create go through this import slot, so
+// the test can make one of them fail as when the system is out of memory.
+extern "C" {
+HIMAGELIST WINAPI FailingImageListCreate(int cx, int cy, UINT flags, int initial, int grow) {
+  if (g_failImageListCountdown > 0 && --g_failImageListCountdown == 0) return nullptr;
+  using Create = HIMAGELIST(WINAPI*)(int, int, UINT, int, int);
+  static const auto real =
+      reinterpret_cast<Create>(reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("comctl32.dll"), "ImageList_Create")));
+  return real(cx, cy, flags, initial, grow);
+}
+extern decltype(&ImageList_Create) __imp_ImageList_Create;
+decltype(&ImageList_Create) __imp_ImageList_Create = FailingImageListCreate;
+}
+
+namespace {
+
+using boxwatch::BoxView;
+using Names = std::vector<std::string>;
+
+class GroupStoreTest : public ::testing::Test {
+ protected:
+  void SetUp() override { ASSERT_TRUE(SUCCEEDED(CoInitialize(nullptr))); }
+  void TearDown() override {
+    qv::ClearGroups(groups);
+    CoUninitialize();
+  }
+
+  // Loads with no box expected.
+  void Load() { ASSERT_TRUE(qv::LoadGroups(groups, tree.root(), nullptr)); }
+
+  Names GroupNames() const {
+    Names names;
+    for (const auto& g : groups) names.push_back(g->name);
+    return names;
+  }
+  static Names ShortcutNames(const qv::ProgramGroup& group) {
+    Names names;
+    for (const auto& s : group.shortcuts) names.push_back(s->name);
+    return names;
+  }
+  static int ImageCount(const qv::ProgramGroup& group) { return ImageList_GetImageCount(group.imageList.get()); }
+
+  // Loads while one allocation or image list fails; reads the report.
+  BoxView LoadFailing(bool& result) {
+    return boxwatch::ShowAndAnswer(
+        "Insufficient Memory", [&] { result = qv::LoadGroups(groups, tree.root(), nullptr); },
+        boxwatch::Click(IDOK));
+  }
+
+  static std::string Report(const std::string& name) {
+    return "Quorvel! was unable to load the following\nprogram group due to insufficient memory:\n\n" + name;
+  }
+
+  testtree::TempTree tree;
+  qv::GroupList groups;
+};
+
+TEST_F(GroupStoreTest, FoldersBecomeGroupsInNameOrderFilesBesideThemDoNot) {
+  for (const char* folder : {"beta", "Alpha", "_misc", "Tools 2.5", ".config"}) ASSERT_TRUE(tree.Folder(folder));
+  ASSERT_TRUE(tree.File("QUORVEL.EXE"));
+  ASSERT_TRUE(tree.File("MANUAL.TXT"));
+  Load();
+  // A folder name is read like a file name: ".config" has no title at all.
+  EXPECT_EQ((Names{"", "_misc", "Alpha", "beta", "Tools 2"}), GroupNames());
+  EXPECT_EQ(tree / "Tools 2.5", groups.back()->path);
+  for (const auto& g : groups) EXPECT_EQ(-1, g->rowRect.left);
+}
+
+TEST_F(GroupStoreTest, EveryFileDirectlyInAGroupIsAShortcutWithAnIcon) {
+  ASSERT_TRUE(tree.Folder("Games"));
+  ASSERT_TRUE(tree.Folder("Games\\Deeper"));
+  ASSERT_TRUE(tree.File("Games\\Deeper\\Hidden away.LNK"));
+  ASSERT_TRUE(tree.File("Games\\Readme"));
+  ASSERT_TRUE(tree.File("Games\\notes.txt"));
+  ASSERT_TRUE(tree.File("Games\\Secret.PIF", FILE_ATTRIBUTE_HIDDEN));
+  ASSERT_TRUE(tree.File("Games\\Kernel.RNK", FILE_ATTRIBUTE_SYSTEM));
+  const qv::ShellLinkSpec game{qv::GetModulePath(), "Game", 0, qv::GetModulePath(), 0};
+  ASSERT_EQ(S_OK, qv::CreateShellLink(tree / "Games\\Game.exe.LNK", game));
+  // A link whose target has gone is still a shortcut.
+  ASSERT_TRUE(tree.File("Gone.exe"));
+  ASSERT_EQ(S_OK, qv::CreateShellLink(tree / "Games\\Gone.LNK", {tree / "Gone.exe", "Gone", 0, tree / "Gone.exe", 0}));
+  ASSERT_TRUE(DeleteFileA((tree / "Gone.exe").c_str()));
+  Load();
+
+  ASSERT_EQ(1u, groups.size());
+  const qv::ProgramGroup& group = *groups[0];
+  EXPECT_EQ((Names{"Game.exe", "Gone", "Kernel", "notes", "Readme", "Secret"}), ShortcutNames(group));
+  EXPECT_EQ(tree / "Games\\Game.exe.LNK", group.shortcuts[0]->path);
+
+  ASSERT_TRUE(group.imageList);
+  int cx = 0, cy = 0;
+  ImageList_GetIconSize(group.imageList.get(), &cx, &cy);
+  EXPECT_EQ(GetSystemMetrics(SM_CXICON), cx);
+  EXPECT_EQ(GetSystemMetrics(SM_CYICON), cy);
+  EXPECT_EQ(RGB(255, 255, 255), ImageList_GetBkColor(group.imageList.get()));
+  // Each shortcut has the default icon (0) or one of its own after it.
+  std::vector<bool> used(static_cast<std::size_t>(ImageCount(group)), false);
+  for (const auto& s : group.shortcuts) {
+    ASSERT_GE(s->iconIndex, 0);
+    ASSERT_LT(s->iconIndex, ImageCount(group));
+    if (s->iconIndex > 0) {
+      EXPECT_FALSE(used[static_cast<std::size_t>(s->iconIndex)]) << s->name;
+      used[static_cast<std::size_t>(s->iconIndex)] = true;
+    }
+  }
+}
+
+TEST_F(GroupStoreTest, AnEmptyGroupHasOnlyTheDefaultIconAndNoFoldersIsNoError) {
+  Load();
+  EXPECT_TRUE(groups.empty());
+  ASSERT_TRUE(tree.Folder("Empty"));
+  Load();
+  ASSERT_EQ(1u, groups.size());
+  EXPECT_TRUE(groups[0]->shortcuts.empty());
+  EXPECT_EQ(1, ImageCount(*groups[0]));
+  // A program folder that is not there simply has no groups.
+  EXPECT_TRUE(qv::LoadGroups(groups, tree / "Missing\\", nullptr));
+  EXPECT_TRUE(groups.empty());
+}
+
+TEST_F(GroupStoreTest, GroupsAndShortcutsComeAndGoInMemoryOnly) {
+  qv::ProgramGroup* tools = qv::AddGroup(groups, tree / "tools");
+  qv::ProgramGroup* apps = qv::AddGroup(groups, tree / "Apps");
+  ASSERT_NE(nullptr, tools);
+  EXPECT_EQ((Names{"Apps", "tools"}), GroupNames());
+  qv::ShortcutItem* b = qv::AddShortcut(*apps, apps->path + "\\b.LNK");
+  qv::AddShortcut(*apps, apps->path + "\\A.LNK");
+  EXPECT_EQ((Names{"A", "b"}), ShortcutNames(*apps));
+  qv::RemoveShortcut(*apps, b);
+  EXPECT_EQ((Names{"A"}), ShortcutNames(*apps));
+  qv::ProgramGroup stranger;
+  qv::RemoveGroup(groups, &stranger);  // not listed: left alone
+  qv::RemoveGroup(groups, tools);
+  EXPECT_EQ((Names{"Apps"}), GroupNames());
+  EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA((tree / "Apps").c_str()));
+}
+
+TEST_F(GroupStoreTest, AGroupThatCannotBeAddedIsReportedByItsFolderName) {
+  for (const char* folder : {"Alpha", "Beta 1.0", "Gamma"}) ASSERT_TRUE(tree.Folder(folder));
+  ASSERT_TRUE(tree.File("Alpha\\One.LNK"));
+  g_failSize = sizeof(qv::ProgramGroup);
+  g_failCountdown = 2;
+  bool result = true;
+  const BoxView box = LoadFailing(result);
+  EXPECT_FALSE(result);
+  ASSERT_TRUE(box.found);
+  EXPECT_EQ(Report("Beta 1.0"), box.text);
+  EXPECT_EQ(std::vector<int>{IDOK}, box.buttons);
+  // What was loaded stays; nothing after the failure was read.
+  EXPECT_EQ((Names{"Alpha"}), GroupNames());
+  EXPECT_EQ((Names{"One"}), ShortcutNames(*groups[0]));
+  EXPECT_FALSE(groups[0]->imageList);
+}
+
+TEST_F(GroupStoreTest, AShortcutThatCannotBeAddedIsReportedByItsGroupFolder) {
+  ASSERT_TRUE(tree.Folder("Tools 2.5"));
+  for (const char* file : {"Tools 2.5\\a", "Tools 2.5\\b", "Tools 2.5\\c"}) ASSERT_TRUE(tree.File(file));
+  g_failSize = sizeof(qv::ShortcutItem);
+  g_failCountdown = 2;
+  bool result = true;
+  const BoxView box = LoadFailing(result);
+  EXPECT_FALSE(result);
+  EXPECT_EQ(Report("Tools 2.5"), box.text);
+  ASSERT_EQ(1u, groups.size());
+  EXPECT_EQ(1u, groups[0]->shortcuts.size());
+}
+
+TEST_F(GroupStoreTest, AnIconListThatCannotBeBuiltIsReportedByItsDisplayName) {
+  for (const char* folder : {"Alpha", "Beta 1.0", "Gamma"}) ASSERT_TRUE(tree.Folder(folder));
+  g_failImageListCountdown = 2;
+  bool result = true;
+  const BoxView box = LoadFailing(result);
+  EXPECT_FALSE(result);
+  EXPECT_EQ(Report("Beta 1"), box.text);
+  // Every group is loaded; the icons stop at the failure.
+  ASSERT_EQ(3u, groups.size());
+  EXPECT_TRUE(groups[0]->imageList);
+  EXPECT_FALSE(groups[1]->imageList);
+  EXPECT_FALSE(groups[2]->imageList);
+}
+
+}  // namespace
