@@ -14,11 +14,20 @@ namespace qv {
 
 namespace {
 
+// A new record named after its path, in its name-order place; null when
+// memory ran out, and then the list is as it was.
 template <class Record>
-void InsertInNameOrder(std::vector<std::unique_ptr<Record>>& list, std::unique_ptr<Record> record) {
-  const auto at = NameInsertionPoint(list.begin(), list.end(), record->name,
-                                     [](const std::unique_ptr<Record>& r) -> const std::string& { return r->name; });
-  list.insert(at, std::move(record));
+Record* AddRecord(std::vector<std::unique_ptr<Record>>& list, const std::string& path) {
+  try {
+    auto record = std::make_unique<Record>();
+    record->path = path;
+    record->name = GetBaseTitle(path);
+    const auto at = NameInsertionPoint(list.begin(), list.end(), record->name,
+                                       [](const std::unique_ptr<Record>& r) -> const std::string& { return r->name; });
+    return list.insert(at, std::move(record))->get();
+  } catch (const std::bad_alloc&) {
+    return nullptr;
+  }
 }
 
 template <class Record>
@@ -61,31 +70,9 @@ bool LoadGroupFolder(GroupList& groups, const std::string& programFolder, const 
 
 }  // namespace
 
-ProgramGroup* AddGroup(GroupList& groups, const std::string& path) {
-  try {
-    auto group = std::make_unique<ProgramGroup>();
-    group->path = path;
-    group->name = GetBaseTitle(path);
-    ProgramGroup* added = group.get();
-    InsertInNameOrder(groups, std::move(group));
-    return added;
-  } catch (const std::bad_alloc&) {
-    return nullptr;
-  }
-}
+ProgramGroup* AddGroup(GroupList& groups, const std::string& path) { return AddRecord(groups, path); }
 
-ShortcutItem* AddShortcut(ProgramGroup& group, const std::string& path) {
-  try {
-    auto item = std::make_unique<ShortcutItem>();
-    item->path = path;
-    item->name = GetBaseTitle(path);
-    ShortcutItem* added = item.get();
-    InsertInNameOrder(group.shortcuts, std::move(item));
-    return added;
-  } catch (const std::bad_alloc&) {
-    return nullptr;
-  }
-}
+ShortcutItem* AddShortcut(ProgramGroup& group, const std::string& path) { return AddRecord(group.shortcuts, path); }
 
 void RemoveGroup(GroupList& groups, ProgramGroup* group) {
   if (group == nullptr) return;
