@@ -37,6 +37,12 @@ bool FindRunningInstance() {
 
 const std::string& SettingsKeyPath() { return settingsKeyPath; }
 
+std::string SettingsKeyPathFor(const std::string& modulePath) {
+  // The name without folder and extension, so a renamed copy keeps settings
+  // of its own.
+  return "Software\\Tessmark\\" + GetBaseTitle(modulePath);
+}
+
 int LauncherApp::Run() {
   InitInstance();
   return ExitInstance();
@@ -47,8 +53,7 @@ bool LauncherApp::InitInstance() {
   INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
   InitCommonControlsEx(&controls);
 
-  // The executable's name without folder and extension names the settings.
-  settingsKeyPath = "Software\\Tessmark\\" + GetBaseTitle(GetModulePath());
+  settingsKeyPath = SettingsKeyPathFor(GetModulePath());
 
   if (FindRunningInstance()) {
     ShowInfoMessage(nullptr, "Quorvel!", {"Quorvel! is already running!"});

@@ -15,6 +15,8 @@ bool FindRunningInstance();
 // HKEY_CURRENT_USER path of the launcher's settings: Software\Tessmark\ and
 // the executable's name without extension. Set during start-up.
 const std::string& SettingsKeyPath();
+// The settings path for an executable at `modulePath`.
+std::string SettingsKeyPathFor(const std::string& modulePath);
 
 class LauncherApp {
  public:

@@ -8,6 +8,14 @@ namespace e2e {
 namespace {
 
 constexpr char kMarker[] = "<QUORVEL>";
+constexpr char kSettingsKey[] = "Software\\Tessmark\\QUORVEL";
+
+bool SettingsExist() {
+  HKEY key = nullptr;
+  if (RegOpenKeyExA(HKEY_CURRENT_USER, kSettingsKey, 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
+  RegCloseKey(key);
+  return true;
+}
 
 class Startup : public ::testing::Test {
  protected:
@@ -82,6 +90,42 @@ TEST_F(Startup, RunsHiddenWithItsMarkerAndHoldsTheHook) {
   EXPECT_EQ(hook.triggerStrip().bottom, work.top + 1);
 
   ExitWithYes(window, *launcher);
+  EXPECT_FALSE(SettingsExist()) << "settings are written only when Setup closes";
+}
+
+// Values no launcher wrote, of the wrong type or far too long, and a folder
+// full of groups: the launcher starts as always and leaves the values be.
+TEST_F(Startup, StartsOverGroupsAndOddSettingsWithoutTouchingThem) {
+  for (const char* group : {"Games", "Games\\Deeper", ".config", "Tools 2.5"})
+    ASSERT_TRUE(CreateDirectoryA(folder.File(group).c_str(), nullptr));
+  ASSERT_TRUE(CopyFileA(folder.Launcher().c_str(), folder.File("Games\\Game.exe").c_str(), FALSE));
+  const std::string font = "-9|0|0|0|0|0|0|0|0|0|0|0|0|" + std::string(300, 'N') + std::string(100000, '|');
+  const BYTE odd[3] = {1, 2, 3};
+  HKEY key = nullptr;
+  ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, (std::string(kSettingsKey) + "\\Quorvel").c_str(), 0, nullptr, 0,
+                            KEY_ALL_ACCESS, nullptr, &key, nullptr),
+            ERROR_SUCCESS);
+  RegSetValueExA(key, "Font", 0, REG_SZ, reinterpret_cast<const BYTE*>(font.c_str()),
+                 static_cast<DWORD>(font.size() + 1));
+  RegSetValueExA(key, "ForegroundColor", 0, REG_SZ, reinterpret_cast<const BYTE*>("yellow"), 7);
+  RegSetValueExA(key, "BackgroundColor", 0, REG_BINARY, odd, sizeof odd);
+
+  std::unique_ptr<Process> launcher;
+  HWND window = StartRunning(launcher);
+  ASSERT_NE(window, nullptr);
+  EXPECT_EQ(WaitForMessageBox(launcher->id(), "Insufficient Memory", 500).window, nullptr);
+  ExitWithYes(window, *launcher);
+
+  char text[16] = {};
+  DWORD type = 0, size = sizeof text;
+  EXPECT_EQ(RegQueryValueExA(key, "ForegroundColor", nullptr, &type, reinterpret_cast<BYTE*>(text), &size),
+            ERROR_SUCCESS);
+  EXPECT_STREQ(text, "yellow");
+  size = 0;
+  RegQueryValueExA(key, "Font", nullptr, &type, nullptr, &size);
+  EXPECT_EQ(size, font.size() + 1);
+  RegCloseKey(key);
+  RegDeleteTreeA(HKEY_CURRENT_USER, kSettingsKey);
 }
 
 TEST_F(Startup, DoesNotStartWithoutItsHookLibrary) {

@@ -10,6 +10,7 @@
 
 #include "Appearance.h"
 #include "Handles.h"
+#include "LauncherApp.h"
 
 namespace {
 
@@ -105,6 +106,14 @@ TEST_F(AppearanceTest, RecordsOfAnyLengthOrContentStayInsideTheLogFont) {
   const LOGFONTA zeros = qv::ReadFontRecord(key);
   EXPECT_EQ(0, zeros.lfHeight);
   EXPECT_STREQ("", zeros.lfFaceName);
+}
+
+TEST(AppearanceKey, IsNamedAfterTheExecutableWithoutItsExtension) {
+  EXPECT_EQ("Software\\Tessmark\\QUORVEL", qv::SettingsKeyPathFor("C:\\QUORVEL\\QUORVEL.EXE"));
+  EXPECT_EQ("Software\\Tessmark\\my.launcher", qv::SettingsKeyPathFor("C:\\Tools.2\\my.launcher.exe"));
+  // Before start-up has named the key there is nowhere to read or write.
+  EXPECT_EQ("", qv::AppearanceKeyPath());
+  EXPECT_FALSE(qv::WriteColorValue(qv::AppearanceKeyPath(), "ForegroundColor", 0));
 }
 
 TEST(AppearanceLogFont, AFaceNameWithoutTerminatorIsReadNoFurtherThanALogFontGoes) {
