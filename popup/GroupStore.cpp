@@ -30,6 +30,7 @@ Record* AddRecord(std::vector<std::unique_ptr<Record>>& list, const std::string&
   }
 }
 
+// Frees the record if the list holds it; one it does not hold is not ours.
 template <class Record>
 void Unlink(std::vector<std::unique_ptr<Record>>& list, const Record* record) {
   const auto at = std::find_if(list.begin(), list.end(),
@@ -48,10 +49,6 @@ void ReportLoadFailure(HWND owner, const char* name) noexcept {
     // Not even the report fits: the false result still says it.
   }
 }
-
-}  // namespace
-
-namespace {
 
 // One group folder and the files directly in it; false when memory ran out.
 // The group stays listed with the shortcuts added until then.
@@ -74,16 +71,8 @@ ProgramGroup* AddGroup(GroupList& groups, const std::string& path) { return AddR
 
 ShortcutItem* AddShortcut(ProgramGroup& group, const std::string& path) { return AddRecord(group.shortcuts, path); }
 
-void RemoveGroup(GroupList& groups, ProgramGroup* group) {
-  if (group == nullptr) return;
-  const auto at = std::find_if(groups.begin(), groups.end(),
-                               [group](const std::unique_ptr<ProgramGroup>& g) { return g.get() == group; });
-  if (at == groups.end()) return;  // not ours to free
-  std::unique_ptr<ProgramGroup> owned = std::move(*at);
-  groups.erase(at);
-  owned->imageList.reset();
-  RemoveAllShortcuts(*owned);
-}
+// The record's image list and shortcuts go with it.
+void RemoveGroup(GroupList& groups, ProgramGroup* group) { Unlink(groups, group); }
 
 void RemoveAllShortcuts(ProgramGroup& group) { group.shortcuts.clear(); }
 

@@ -43,16 +43,16 @@ std::string GetExtension(const std::string& path) { return GetExtension(path, Sy
 std::string GetFileNameOnly(const std::string& path) { return GetFileNameOnly(path, SystemLeadBytes()); }
 std::string GetBaseTitle(const std::string& path) { return GetBaseTitle(path, SystemLeadBytes()); }
 
-HRESULT CreateShellLink(const std::string& linkPath, const ShellLinkSpec& spec) {
+HRESULT CreateShellLink(const std::string& linkPath, const ShellLinkSpec& contents) {
   ComPtr<IShellLinkA> link;
   HRESULT result = CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA, link.put_void());
   if (FAILED(result)) return result;
   // A link without its target must not be saved as if it were whole.
-  result = link->SetPath(spec.target.c_str());
+  result = link->SetPath(contents.target.c_str());
   if (FAILED(result)) return result;
-  link->SetDescription(spec.description.c_str());
-  link->SetHotkey(spec.hotKey);
-  link->SetIconLocation(spec.iconFile.c_str(), spec.iconIndex);
+  link->SetDescription(contents.description.c_str());
+  link->SetHotkey(contents.hotKey);
+  link->SetIconLocation(contents.iconFile.c_str(), contents.iconIndex);
 
   ComPtr<IPersistFile> file;
   result = link->QueryInterface(IID_IPersistFile, file.put_void());

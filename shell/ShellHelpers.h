@@ -34,7 +34,7 @@ std::string GetBaseTitle(const std::string& path);
 
 // Writes the link to `linkPath` (extension included), replacing a file of
 // that name. COM must be initialised on the calling thread.
-HRESULT CreateShellLink(const std::string& linkPath, const ShellLinkSpec& spec);
+HRESULT CreateShellLink(const std::string& linkPath, const ShellLinkSpec& contents);
 
 // True when `path` names an existing folder; a drive root written as "C:\"
 // is answered from the drive list alone.
