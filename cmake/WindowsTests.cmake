@@ -46,7 +46,8 @@ target_link_libraries(qv_hook_latency PRIVATE qv_driver)
 target_link_options(qv_hook_latency PRIVATE ${QV_STATIC_LINK})
 
 # Loading the groups against a bare walk of the same folders.
-add_executable(qv_load_groups_bench tests/bench/LoadGroupsBench.cpp tests/bench/bench.rc)
+add_executable(qv_load_groups_bench tests/bench/LoadGroupsBench.cpp tests/win/TempTree.cpp tests/bench/bench.rc)
+target_include_directories(qv_load_groups_bench PRIVATE tests/win)
 target_compile_options(qv_load_groups_bench PRIVATE ${QV_WARNINGS})
 target_link_libraries(qv_load_groups_bench PRIVATE quorvel_app)
 target_link_options(qv_load_groups_bench PRIVATE ${QV_STATIC_LINK})

@@ -14,6 +14,7 @@
 #include "GroupStore.h"
 #include "Handles.h"
 #include "ShellHelpers.h"
+#include "TempTree.h"
 
 namespace {
 
@@ -32,27 +33,11 @@ std::string Numbered(const char* prefix, int n) {
 
 bool IsDots(const char* name) { return lstrcmpA(name, ".") == 0 || lstrcmpA(name, "..") == 0; }
 
-// Everything under `folder` (ending in a backslash), then the folder. Names
-// are read first so nothing is deleted while the search is open.
-void RemoveTree(const std::string& folder) {
-  std::vector<std::string> files, folders;
-  WIN32_FIND_DATAA entry;
-  if (const qv::UniqueFind find(FindFirstFileA((folder + "*.*").c_str(), &entry)); find) {
-    do {
-      if (IsDots(entry.cFileName)) continue;
-      (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY ? folders : files).push_back(folder + entry.cFileName);
-    } while (FindNextFileA(find.get(), &entry));
-  }
-  for (const std::string& file : files) DeleteFileA(file.c_str());
-  for (const std::string& inner : folders) RemoveTree(inner + "\\");
-  RemoveDirectoryA(folder.c_str());
-}
-
 // Removes the generated trees however the run ends.
 struct TempFolder {
   std::string path;  // set only once created, so nobody else's folder goes
   ~TempFolder() {
-    RemoveTree(path);
+    testtree::RemoveTree(path.substr(0, path.size() - 1));
     if (GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES) std::fprintf(stderr, "left %s\n", path.c_str());
   }
 };
