@@ -1,13 +1,26 @@
 #include "LauncherDialog.h"
 
+#include <commctrl.h>
+
 #include "Appearance.h"
 #include "LauncherApp.h"
 #include "Messages.h"
 #include "QVLHook.h"
 #include "ShellHelpers.h"
+#include "TrayIcon.h"
 #include "resource.h"
 
 namespace qv {
+
+namespace {
+
+constexpr UINT kShowRequest = WM_USER + 1;
+constexpr UINT kHideRequest = WM_USER + 2;
+constexpr UINT kTrayCallback = WM_USER + 3;
+constexpr UINT kTrayIconId = 101;
+constexpr COLORREF kListBackground = RGB(255, 255, 255);
+
+}  // namespace
 
 LauncherDialog::LauncherDialog() : DialogT(IDD_POPUP, nullptr) {
   appIcon = LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_APP));
@@ -18,9 +31,24 @@ LauncherDialog::~LauncherDialog() = default;
 
 RouteList<LauncherDialog> LauncherDialog::Routes() {
   static const Route<LauncherDialog> routes[] = {
+      OnMessage(kShowRequest, &LauncherDialog::OnShowRequest),
+      OnMessage(kHideRequest, &LauncherDialog::OnHideRequest),
+      OnMessage(kTrayCallback, &LauncherDialog::OnTrayNotify),
+      OnMessage(WM_MOUSEMOVE, &LauncherDialog::OnMouseMove),
+      OnMessage(WM_LBUTTONUP, &LauncherDialog::OnLeftButtonUp),
+      OnMessage(WM_CAPTURECHANGED, &LauncherDialog::OnCaptureChanged),
+      OnMessage(WM_CANCELMODE, &LauncherDialog::OnCancelMode),
+      OnMessage(WM_TIMER, &LauncherDialog::OnTimer),
+      OnMessage(WM_ERASEBKGND, &LauncherDialog::OnEraseBackground),
+      OnMessage(WM_PAINT, &LauncherDialog::OnPaint),
+      OnMessage(WM_QUERYDRAGICON, &LauncherDialog::OnQueryDragIcon),
       OnMessage(WM_DESTROY, &LauncherDialog::OnDestroy),
       OnMessage(WM_ENDSESSION, &LauncherDialog::OnEndSession),
       OnMessage(WM_DISPLAYCHANGE, &LauncherDialog::OnDisplayChange),
+      OnCommand(IDM_TRAY_SETUP, &LauncherDialog::OnTraySetup),
+      OnCommand(IDM_TRAY_EXIT, &LauncherDialog::OnTrayExit),
+      OnCommand(IDC_REFRESH, &LauncherDialog::OnRefresh),
+      OnNotify(IDC_SHORTCUT_LIST, NM_CLICK, &LauncherDialog::OnListClick),
   };
   return routes;
 }
@@ -33,6 +61,7 @@ bool LauncherDialog::OnInitDialog() {
   const LONG_PTR exStyle = GetWindowLongPtrA(hwnd(), GWL_EXSTYLE);
   SetWindowLongPtrA(hwnd(), GWL_EXSTYLE, exStyle & ~static_cast<LONG_PTR>(WS_EX_APPWINDOW));
 
+  // Any of these failing ends the launcher before it holds the hook.
   if (!LoadGroups()) {
     EndModal(IDCANCEL);
     return true;
@@ -42,6 +71,12 @@ bool LauncherDialog::OnInitDialog() {
     EndModal(IDCANCEL);
     return true;
   }
+  sideBanner.reset(LoadBitmapA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDB_BANNER)));
+  if (!sideBanner || !shortcutList.Attach(Item(IDC_SHORTCUT_LIST), this)) {
+    EndModal(IDCANCEL);
+    return true;
+  }
+  SendMessageA(shortcutList.hwnd(), LVM_SETBKCOLOR, 0, kListBackground);
 
   if (!QVLInstallHook()) {
     EndModal(IDCANCEL);
@@ -52,10 +87,9 @@ bool LauncherDialog::OnInitDialog() {
 
   // Created visible, the dialog hides itself once its loop runs.
   PostClick(IDOK);
+  AddTrayIcon(hwnd(), kTrayIconId, appIcon, kTrayCallback, "Quorvel!");
   return true;
 }
-
-void LauncherDialog::OnOK() { HidePopup(); }
 
 void LauncherDialog::OnCancel() {
   allowPopup = false;
@@ -65,6 +99,57 @@ void LauncherDialog::OnCancel() {
   }
   allowPopup = true;
 }
+
+// The hook posts its requests from other processes; the window's state may
+// have changed since, so each is checked afresh and stale ones do nothing.
+bool LauncherDialog::OnShowRequest(Message& m) {
+  if (!IsWindowVisible(hwnd()) && allowPopup) ShowPopup();
+  m.result = 0;
+  return true;
+}
+
+bool LauncherDialog::OnHideRequest(Message& m) {
+  if (IsWindowVisible(hwnd())) HidePopup();
+  m.result = 0;
+  return true;
+}
+
+bool LauncherDialog::OnTrayNotify(Message& m) {
+  switch (static_cast<UINT>(m.lParam)) {
+    case WM_RBUTTONUP:
+      if (IsWindowVisible(hwnd()) || !allowPopup) {
+        MessageBeep(0xFFFFFFFF);
+      } else {
+        ShowTrayMenu();
+      }
+      break;
+    case WM_LBUTTONUP:
+      if (!IsWindowVisible(hwnd()) && allowPopup) PostClick(IDC_SETUP);
+      break;
+    default:
+      break;
+  }
+  m.result = 0;
+  return true;
+}
+
+void LauncherDialog::ShowTrayMenu() {
+  HMENU popup = nullptr;
+  UniqueMenu menu = LoadTrayMenu(GetModuleHandleA(nullptr), popup);
+  if (!menu) return;
+  POINT at{};
+  GetCursorPos(&at);
+  // Without the foreground the menu would not close when clicked away.
+  SetForegroundWindow(hwnd());
+  TrackPopupMenu(popup, TPM_LEFTALIGN | TPM_RIGHTBUTTON, at.x, at.y, 0, hwnd(), nullptr);
+  SetForegroundWindow(hwnd());
+}
+
+// The menu's commands are clicks on the popup's own buttons, so each
+// operation has one handler.
+void LauncherDialog::OnTraySetup() { PostClick(IDC_SETUP); }
+
+void LauncherDialog::OnTrayExit() { PostClick(IDCANCEL); }
 
 bool LauncherDialog::OnDestroy(Message&) {
   TearDownLauncher();
@@ -107,19 +192,23 @@ void LauncherDialog::ApplyAppearance() {
 
 bool LauncherDialog::LoadGroups() { return qv::LoadGroups(groupList, GetProgramFolder(), hwnd()); }
 
-void LauncherDialog::ClearGroups() { qv::ClearGroups(groupList); }
-
-void LauncherDialog::HidePopup() {
-  SetWindowPos(hwnd(), HWND_BOTTOM, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE);
-  ShowWindow(hwnd(), SW_HIDE);
+void LauncherDialog::ClearGroups() {
+  // Nothing may point into the records once they are gone: the list shares
+  // their image lists, and the hover state names them.
+  shortcutList.Clear();
+  shortcutList.SetImageList(nullptr);
+  hover.Reset();
+  qv::ClearGroups(groupList);
 }
 
 void LauncherDialog::TearDownLauncher() {
+  RemoveTrayIcon(hwnd(), kTrayIconId);
   if (ownsHook) {
     QVLUninstallHook();
     QVLRegisterWindow(nullptr);
     ownsHook = false;
   }
+  SetHoverTimer(false);
   ClearGroups();
 }
 

@@ -1,5 +1,8 @@
 // The launcher's main dialog: hidden while idle, the popup while shown, and
-// the owner of the hook registration for as long as the program lives.
+// the owner of the groups, the popup's look, the hook registration and the
+// notification-area icon for as long as the program lives. Start-up, the
+// hot zone's requests, the icon and the way out are in LauncherDialog.cpp;
+// layout, painting, hover and launching in popup/Popup.cpp.
 #pragma once
 
 #include <windows.h>
@@ -7,10 +10,12 @@
 #include "Dialog.h"
 #include "GroupStore.h"
 #include "Handles.h"
+#include "PopupLayout.h"
+#include "ShortcutList.h"
 
 namespace qv {
 
-class LauncherDialog : public DialogT<LauncherDialog> {
+class LauncherDialog : public DialogT<LauncherDialog>, private ShortcutListOwner {
  public:
   LauncherDialog();
   ~LauncherDialog() override;
@@ -19,10 +24,19 @@ class LauncherDialog : public DialogT<LauncherDialog> {
 
  private:
   bool OnInitDialog() override;
-  // The invisible default button: hides the dialog.
+  // The invisible default button: launches the selected shortcut, then
+  // hides the popup.
   void OnOK() override;
   // Exit, Escape: the exit confirmation.
   void OnCancel() override;
+
+  // The hot zone's requests and the notification-area icon.
+  bool OnShowRequest(Message& m);
+  bool OnHideRequest(Message& m);
+  bool OnTrayNotify(Message& m);
+  void ShowTrayMenu();
+  void OnTraySetup();
+  void OnTrayExit();
 
   bool OnDestroy(Message& m);
   bool OnEndSession(Message& m);
@@ -40,7 +54,31 @@ class LauncherDialog : public DialogT<LauncherDialog> {
   bool LoadGroups();
   void ClearGroups();
 
+  // Layout and painting.
+  void ShowPopup();
   void HidePopup();
+  void ResetPopupState(bool shown);
+  bool OnEraseBackground(Message& m);
+  bool OnPaint(Message& m);
+  bool OnQueryDragIcon(Message& m);
+
+  // Pointer and launching.
+  bool OnMouseMove(Message& m);
+  bool OnLeftButtonUp(Message& m);
+  bool OnCaptureChanged(Message& m);
+  bool OnCancelMode(Message& m);
+  bool OnTimer(Message& m);
+  LRESULT OnListClick(const NMHDR& header);
+  void OnListMouseMove(POINT point) override;
+  void OnRefresh();
+  // Repaints the frame of the group that lost it and of the one that has
+  // it now (-1: none).
+  void SetHoveredGroup(int previous, int group);
+  void SetHoverTimer(bool start);
+  void FillShortcutList();
+  void LaunchShortcut(const std::string& path);
+  ProgramGroup* GroupAt(int index) const;
+
   // Undoes what the initialisation set up; safe to run more than once.
   void TearDownLauncher();
 
@@ -57,6 +95,15 @@ class LauncherDialog : public DialogT<LauncherDialog> {
   UniqueFont popupFont;
 
   GroupList groupList;
+
+  bool popupShown = false;
+  int columnWidth = 0;
+  RECT groupArea = {0, 0, 0, 0};
+  PopupLayout layout;  // the last one ShowPopup applied
+  UniqueBitmap sideBanner;
+  ShortcutListCtrl shortcutList;
+  HoverModel hover;  // hoveredGroup and displayedGroup
+  UINT_PTR hoverTimer = 0;
 };
 
 }  // namespace qv

@@ -32,7 +32,10 @@ add_library(quorvel_app STATIC
   app/Appearance.cpp
   app/LauncherApp.cpp
   app/LauncherDialog.cpp
+  app/TrayIcon.cpp
   popup/GroupStore.cpp
+  popup/Popup.cpp
+  popup/ShortcutList.cpp
   shell/Messages.cpp
   shell/ShellHelpers.cpp
   win/Dialog.cpp

@@ -21,19 +21,26 @@ target_link_options(qv_win_tests PRIVATE ${QV_STATIC_LINK})
 add_dependencies(qv_win_tests QUORVEL)
 
 # Drives the real QUORVEL.EXE the way a person would.
+# The popup's own layout arithmetic tells the driver where to point.
 add_library(qv_driver STATIC tests/e2e/Driver.cpp tests/e2e/Png.cpp)
 target_include_directories(qv_driver PUBLIC tests/e2e hook resources)
 target_compile_options(qv_driver PRIVATE ${QV_WARNINGS})
-target_link_libraries(qv_driver PUBLIC gdi32 user32 kernel32)
+target_link_libraries(qv_driver PUBLIC quorvel_core psapi ole32 uuid gdi32 user32 kernel32)
+
+# Stands in for a started program, and for the dial-up phone program.
+add_executable(qv_mark WIN32 tests/e2e/Mark.cpp)
+target_compile_options(qv_mark PRIVATE ${QV_WARNINGS})
+target_link_options(qv_mark PRIVATE ${QV_STATIC_LINK})
 
 add_executable(qv_e2e
   tests/e2e/StartupTest.cpp
   tests/e2e/HotZoneHookTest.cpp
+  tests/e2e/PopupTest.cpp
 )
 target_compile_options(qv_e2e PRIVATE ${QV_WARNINGS})
 target_link_libraries(qv_e2e PRIVATE qv_driver gtest_main)
 target_link_options(qv_e2e PRIVATE ${QV_STATIC_LINK})
-add_dependencies(qv_e2e QUORVEL QVLHOOK)
+add_dependencies(qv_e2e QUORVEL QVLHOOK qv_mark)
 
 add_executable(qv_pilot tests/e2e/Pilot.cpp)
 target_compile_options(qv_pilot PRIVATE ${QV_WARNINGS})
@@ -44,6 +51,14 @@ add_executable(qv_hook_latency tests/bench/HookLatency.cpp)
 target_compile_options(qv_hook_latency PRIVATE ${QV_WARNINGS})
 target_link_libraries(qv_hook_latency PRIVATE qv_driver)
 target_link_options(qv_hook_latency PRIVATE ${QV_STATIC_LINK})
+
+# Show latency of the real launcher against the bare hook, and its memory
+# over many show/hide cycles.
+add_executable(qv_popup_bench tests/bench/PopupBench.cpp)
+target_compile_options(qv_popup_bench PRIVATE ${QV_WARNINGS})
+target_link_libraries(qv_popup_bench PRIVATE qv_driver)
+target_link_options(qv_popup_bench PRIVATE ${QV_STATIC_LINK})
+add_dependencies(qv_popup_bench QUORVEL QVLHOOK)
 
 # Loading the groups against a bare walk of the same folders.
 add_executable(qv_load_groups_bench tests/bench/LoadGroupsBench.cpp tests/win/TempTree.cpp tests/bench/bench.rc)

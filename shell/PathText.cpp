@@ -59,3 +59,18 @@ std::string ProgramFolderOf(std::string_view modulePath) {
 }
 
 }  // namespace qv
+
+namespace qv {
+
+std::size_t FittingLength(std::string_view text, std::size_t maxBytes, const LeadBytes& lead) {
+  if (text.size() <= maxBytes) return text.size();
+  std::size_t length = 0;
+  while (length < maxBytes) {
+    const std::size_t step = lead[static_cast<unsigned char>(text[length])] ? 2 : 1;
+    if (length + step > maxBytes) break;
+    length += step;
+  }
+  return length;
+}
+
+}  // namespace qv

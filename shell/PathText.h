@@ -3,6 +3,7 @@
 #pragma once
 
 #include <bitset>
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -20,6 +21,10 @@ std::string GetFileNameOnly(std::string_view path, const LeadBytes& lead);
 // The file name without its text from the last dot on; empty without a
 // backslash.
 std::string GetBaseTitle(std::string_view path, const LeadBytes& lead);
+
+// How many bytes of `text` fit into `maxBytes` without splitting a
+// double-byte character.
+std::size_t FittingLength(std::string_view text, std::size_t maxBytes, const LeadBytes& lead);
 
 // The program folder for an executable at `modulePath`: its own folder, or
 // its parent when the path names a build output (DEBUG or RELEASE anywhere

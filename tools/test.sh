@@ -18,6 +18,8 @@ bench=0
 QV_BIN_DIR="$build/windows-x86_64" \
   "$root/tools/wine-test.sh" "$build/wine" "$build/windows-x86_64/qv_hook_latency.exe" 200 || bench=1
 QV_BIN_DIR="$build/windows-x86_64" \
+  "$root/tools/wine-test.sh" "$build/wine" "$build/windows-x86_64/qv_popup_bench.exe" || bench=1
+QV_BIN_DIR="$build/windows-x86_64" \
   "$root/tools/wine-test.sh" "$build/wine" "$build/windows-x86_64/qv_load_groups_bench.exe" || bench=1
 
 echo

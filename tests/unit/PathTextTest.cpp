@@ -53,6 +53,16 @@ TEST(PathText, TrailBytesAreNeitherBackslashNorDot) {
   EXPECT_EQ("x\x95", GetFileNameOnly("C:\\x\x95", sjis));
 }
 
+TEST(PathText, TextIsCutBetweenCharacters) {
+  EXPECT_EQ(5u, FittingLength("short", 255, kSingleByte));
+  EXPECT_EQ(255u, FittingLength(std::string(300, 'x'), 255, kSingleByte));
+  // Two-byte characters never lose their trail byte: the cut moves left.
+  const std::string kanji = "a\x83\x5C\x83\x5C";
+  EXPECT_EQ(3u, FittingLength(kanji, 4, ShiftJis()));
+  EXPECT_EQ(5u, FittingLength(kanji, 5, ShiftJis()));
+  EXPECT_EQ(4u, FittingLength(kanji, 4, kSingleByte));
+}
+
 TEST(ProgramFolder, OwnFolderUnlessTheWholePathNamesABuildOutput) {
   EXPECT_EQ("C:\\PROGRAMS\\QUORVEL\\", ProgramFolderOf("C:\\Programs\\Quorvel\\Quorvel.exe"));
   EXPECT_EQ("C:\\SRC\\", ProgramFolderOf("C:\\src\\Debug\\QUORVEL.EXE"));

@@ -15,6 +15,7 @@
 #include <string_view>
 
 #include "Handles.h"
+#include "TrayIcon.h"
 #include "resource.h"
 
 namespace {
@@ -127,6 +128,21 @@ TEST_F(ResourcesTest, PopupDialogTemplate) {
     r.Skip(r.Get<WORD>());  // creation data
   }
   EXPECT_LE(r.at, r.bytes.size());
+}
+
+TEST_F(ResourcesTest, TrayMenuOffersSetupAsItsDefaultAndExit) {
+  HMENU popup = nullptr;
+  qv::UniqueMenu menu = qv::LoadTrayMenu(exe.get(), popup);
+  ASSERT_TRUE(menu);
+  ASSERT_EQ(2, GetMenuItemCount(popup));
+  EXPECT_EQ(static_cast<UINT>(IDM_TRAY_SETUP), GetMenuItemID(popup, 0));
+  EXPECT_EQ(static_cast<UINT>(IDM_TRAY_EXIT), GetMenuItemID(popup, 1));
+  char text[32] = {};
+  GetMenuStringA(popup, 0, text, sizeof text, MF_BYPOSITION);
+  EXPECT_STREQ("&Setup...", text);
+  GetMenuStringA(popup, 1, text, sizeof text, MF_BYPOSITION);
+  EXPECT_STREQ("&Exit", text);
+  EXPECT_EQ(static_cast<UINT>(IDM_TRAY_SETUP), GetMenuDefaultItem(popup, FALSE, 0));
 }
 
 TEST_F(ResourcesTest, IconsHoldSmallAndLargeImages) {

@@ -1,0 +1,260 @@
+// The popup side of LauncherDialog: laying it out and showing it, hiding it,
+// painting the strip, banner, group names and hover frame, following the
+// pointer over the groups and the list, and starting the chosen shortcut.
+#include "LauncherDialog.h"
+
+#include <commctrl.h>
+#include <shellapi.h>
+#include <windowsx.h>
+
+#include "resource.h"
+
+namespace qv {
+
+namespace {
+
+constexpr UINT_PTR kHoverTimerId = 2;
+constexpr UINT kHoverDelayMs = 250;
+
+Box ToBox(const RECT& r) { return Box{r.left, r.top, r.right, r.bottom}; }
+RECT ToRect(const Box& b) { return RECT{b.left, b.top, b.right, b.bottom}; }
+
+void Place(HWND control, HWND after, const Placement& p, UINT flags) {
+  SetWindowPos(control, after, p.x, p.y, p.width, p.height, flags | SWP_NOACTIVATE);
+}
+
+}  // namespace
+
+ProgramGroup* LauncherDialog::GroupAt(int index) const {
+  if (index < 0 || static_cast<std::size_t>(index) >= groupList.size()) return nullptr;
+  return groupList[static_cast<std::size_t>(index)].get();
+}
+
+void LauncherDialog::ResetPopupState(bool shown) {
+  popupShown = shown;
+  hover.Reset();
+  SetHoverTimer(false);
+}
+
+void LauncherDialog::ShowPopup() {
+  ResetPopupState(true);
+
+  PopupLayoutInput in;
+  RECT work{};
+  SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+  in.workArea = ToBox(work);
+  RECT ok{};
+  GetClientRect(Item(IDOK), &ok);
+  in.okWidth = ok.right;
+  in.okHeight = ok.bottom;
+  in.nameWidths.reserve(groupList.size());
+  {
+    // Measured afresh at every showing: names, font and screen may change.
+    WindowDc dc(hwnd());
+    ScopedSelect font(dc.get(), popupFont.get());
+    for (const auto& group : groupList) {
+      SIZE size{};
+      GetTextExtentPoint32A(dc.get(), group->name.c_str(), static_cast<int>(group->name.size()), &size);
+      in.nameWidths.push_back(size.cx);
+      in.textHeight = size.cy;
+    }
+  }
+  layout = ComputePopupLayout(in);
+
+  const Placement& w = layout.window;
+  MoveWindow(hwnd(), w.x, w.y, w.width, w.height, FALSE);
+  columnWidth = layout.columnWidth;
+  Place(Item(IDC_SETUP), nullptr, layout.setup, SWP_NOZORDER);
+  Place(Item(IDC_REFRESH), nullptr, layout.refresh, SWP_NOZORDER);
+  Place(Item(IDC_ABOUT), nullptr, layout.about, SWP_NOZORDER);
+  Place(Item(IDCANCEL), nullptr, layout.exit, SWP_NOZORDER);
+  for (std::size_t i = 0; i < groupList.size(); ++i) groupList[i]->rowRect = ToRect(layout.rows[i]);
+  groupArea = ToRect(layout.groupArea);
+  Place(shortcutList.hwnd(), HWND_TOP, layout.list, 0);
+
+  ShowWindow(hwnd(), SW_SHOW);
+  SetWindowPos(hwnd(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE);
+}
+
+void LauncherDialog::HidePopup() {
+  ResetPopupState(false);
+  // The list keeps the group's image list; it shares it and never frees it.
+  shortcutList.Clear();
+  // To the bottom, which also ends the topmost state.
+  SetWindowPos(hwnd(), HWND_BOTTOM, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE);
+  ShowWindow(hwnd(), SW_HIDE);
+}
+
+bool LauncherDialog::OnEraseBackground(Message& m) {
+  const HDC dc = reinterpret_cast<HDC>(m.wParam);
+  RECT client{};
+  GetClientRect(hwnd(), &client);
+  FillRect(dc, &client, backgroundBrush.get());
+  RECT strip{0, 0, popup::kStripWidth, client.bottom};
+  FillRect(dc, &strip, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+  m.result = 1;
+  return true;
+}
+
+bool LauncherDialog::OnPaint(Message& m) {
+  m.result = 0;
+  if (IsIconic(hwnd())) {
+    PaintDc paint(hwnd());
+    RECT client{};
+    GetClientRect(hwnd(), &client);
+    DrawIcon(paint.get(), (client.right - GetSystemMetrics(SM_CXICON) + 1) / 2,
+             (client.bottom - GetSystemMetrics(SM_CYICON) + 1) / 2, appIcon);
+    return true;
+  }
+  {
+    PaintDc paint(hwnd());  // validates and erases; the controls paint themselves
+  }
+  if (!popupShown) return true;
+
+  // The whole client area, whatever part was invalid: names and frame are
+  // cheap and always drawn together.
+  WindowDc dc(hwnd());
+  if (!dc) return true;
+  RECT client{};
+  GetClientRect(hwnd(), &client);
+  {
+    UniqueMemoryDc memory(CreateCompatibleDC(dc.get()));
+    if (memory) {
+      ScopedSelect banner(memory.get(), sideBanner.get());
+      BitBlt(dc.get(), 0, client.bottom - popup::kBannerHeight, popup::kStripWidth, popup::kBannerHeight,
+             memory.get(), 0, 0, SRCCOPY);
+    }
+  }
+  {
+    ScopedSelect font(dc.get(), popupFont.get());
+    SetTextColor(dc.get(), foregroundColor);
+    SetBkMode(dc.get(), TRANSPARENT);
+    for (const auto& group : groupList) {
+      const RECT& row = group->rowRect;
+      if (row.left == -1) continue;
+      TextOutA(dc.get(), row.left + popup::kTextInset, row.top + popup::kTextInset, group->name.c_str(),
+               static_cast<int>(group->name.size()));
+    }
+  }
+  if (const ProgramGroup* framed = GroupAt(hover.hovered())) {
+    const RECT& r = framed->rowRect;
+    UniquePen pen(CreatePen(PS_SOLID, popup::kFramePen, foregroundColor));
+    if (pen) {
+      ScopedSelect selected(dc.get(), pen.get());
+      MoveToEx(dc.get(), r.left, r.top, nullptr);
+      LineTo(dc.get(), r.right, r.top);
+      LineTo(dc.get(), r.right, r.bottom);
+      LineTo(dc.get(), r.left, r.bottom);
+      LineTo(dc.get(), r.left, r.top);
+    }
+  }
+  return true;
+}
+
+bool LauncherDialog::OnQueryDragIcon(Message& m) {
+  m.result = reinterpret_cast<LRESULT>(appIcon);
+  return true;
+}
+
+bool LauncherDialog::OnMouseMove(Message& m) {
+  if (!popupShown) return false;
+  const int row = GroupRowAt(layout, GET_X_LPARAM(m.lParam), GET_Y_LPARAM(m.lParam));
+  if (GroupAt(row) == nullptr) return false;
+  const int previous = hover.hovered();
+  const HoverModel::Step step = hover.PointerOnRow(row);
+  if (step.Changed()) {
+    SetHoveredGroup(previous, step.frame);
+    SetHoverTimer(true);
+  }
+  return false;
+}
+
+void LauncherDialog::OnListMouseMove(POINT point) {
+  const int previous = hover.hovered();
+  const HoverModel::Step step = hover.PointerOnList();
+  if (step.Changed()) {
+    // Crossing another row on the way into the list changes nothing.
+    SetHoveredGroup(previous, step.frame);
+    SetHoverTimer(false);
+  }
+  shortcutList.SelectItemAt(point);
+}
+
+void LauncherDialog::SetHoveredGroup(int previous, int group) {
+  for (int index : {previous, group}) {
+    if (const ProgramGroup* g = GroupAt(index)) {
+      // The frame's pen reaches past the row on every side.
+      RECT around = g->rowRect;
+      InflateRect(&around, popup::kFramePen, popup::kFramePen);
+      InvalidateRect(hwnd(), &around, TRUE);
+    }
+  }
+}
+
+void LauncherDialog::SetHoverTimer(bool start) {
+  if (hoverTimer != 0) {
+    KillTimer(hwnd(), hoverTimer);
+    hoverTimer = 0;
+  }
+  if (start) hoverTimer = SetTimer(hwnd(), kHoverTimerId, kHoverDelayMs, nullptr);
+}
+
+bool LauncherDialog::OnTimer(Message& m) {
+  if (hoverTimer == 0 || m.wParam != hoverTimer) return false;
+  SetHoverTimer(false);
+  hover.TimerExpired();
+  FillShortcutList();
+  m.result = 0;
+  return true;
+}
+
+void LauncherDialog::FillShortcutList() {
+  shortcutList.Clear();
+  const ProgramGroup* group = GroupAt(hover.hovered());
+  if (group == nullptr || !group->imageList) return;
+  shortcutList.Fill(*group);
+}
+
+LRESULT LauncherDialog::OnListClick(const NMHDR&) { return shortcutList.OnReflectedClick(); }
+
+bool LauncherDialog::OnLeftButtonUp(Message&) {
+  // Groups open on hover; a click on the popup's surface sends it away.
+  HidePopup();
+  return false;
+}
+
+bool LauncherDialog::OnCaptureChanged(Message& m) {
+  if (popupShown && reinterpret_cast<HWND>(m.lParam) != hwnd()) HidePopup();
+  return false;
+}
+
+bool LauncherDialog::OnCancelMode(Message&) {
+  // Among other times, when a box or dialog of ours disables the window.
+  HidePopup();
+  return false;
+}
+
+void LauncherDialog::OnOK() {
+  // With no popup shown this only hides the dialog, as the start-up needs.
+  if (popupShown) {
+    if (const ShortcutItem* item = shortcutList.Selected()) LaunchShortcut(item->path);
+  }
+  HidePopup();
+}
+
+void LauncherDialog::LaunchShortcut(const std::string& path) {
+  // The shell reports its own failures; the popup goes away all the same.
+  if (IsDialUpShortcut(path)) {
+    ShellExecuteA(hwnd(), nullptr, "RASPHONE.EXE", path.c_str(), nullptr, SW_SHOWNORMAL);
+  } else {
+    ShellExecuteA(hwnd(), nullptr, path.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+  }
+}
+
+void LauncherDialog::OnRefresh() {
+  HidePopup();
+  ClearGroups();
+  LoadGroups();  // a memory failure has been reported; what loaded stays
+}
+
+}  // namespace qv

@@ -1,0 +1,126 @@
+#include "ShortcutList.h"
+
+#include <commctrl.h>
+#include <windowsx.h>
+
+#include <cstring>
+
+#include "PathText.h"
+#include "ShellHelpers.h"
+
+namespace qv {
+
+namespace {
+
+// An item's text is copied into a buffer of this size when it is inserted.
+constexpr std::size_t kItemTextSize = 256;
+
+}  // namespace
+
+ShortcutListCtrl::~ShortcutListCtrl() { Detach(); }
+
+bool ShortcutListCtrl::Attach(HWND list, ShortcutListOwner* owner) {
+  Detach();
+  if (list == nullptr) return false;
+  list_ = list;
+  owner_ = owner;
+  SetWindowLongPtrA(list_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+  original_ = reinterpret_cast<WNDPROC>(
+      SetWindowLongPtrA(list_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&ShortcutListCtrl::Proc)));
+  if (original_ == nullptr) {
+    SetWindowLongPtrA(list_, GWLP_USERDATA, 0);
+    list_ = nullptr;
+    return false;
+  }
+  return true;
+}
+
+void ShortcutListCtrl::Detach() {
+  if (list_ == nullptr) return;
+  if (IsWindow(list_)) {
+    SetWindowLongPtrA(list_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(original_));
+    SetWindowLongPtrA(list_, GWLP_USERDATA, 0);
+  }
+  list_ = nullptr;
+  original_ = nullptr;
+  owner_ = nullptr;
+}
+
+LRESULT CALLBACK ShortcutListCtrl::Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  auto* self = reinterpret_cast<ShortcutListCtrl*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+  if (self == nullptr) return DefWindowProcA(window, message, wParam, lParam);
+  const WNDPROC original = self->original_;
+  if (message == WM_MOUSEMOVE && self->owner_ != nullptr) {
+    // The owner decides; the control's own hot tracking stays out of it.
+    self->owner_->OnListMouseMove(POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+    return 0;
+  }
+  if (message == WM_NCDESTROY) self->Detach();
+  return CallWindowProcA(original, window, message, wParam, lParam);
+}
+
+void ShortcutListCtrl::Clear() const {
+  if (list_ != nullptr) SendMessageA(list_, LVM_DELETEALLITEMS, 0, 0);
+}
+
+void ShortcutListCtrl::SetImageList(HIMAGELIST images) const {
+  if (list_ != nullptr) SendMessageA(list_, LVM_SETIMAGELIST, LVSIL_NORMAL, reinterpret_cast<LPARAM>(images));
+}
+
+void ShortcutListCtrl::Fill(const ProgramGroup& group) const {
+  SetImageList(group.imageList.get());
+  const LeadBytes& lead = SystemLeadBytes();
+  int index = 0;
+  for (const auto& shortcut : group.shortcuts) {
+    char text[kItemTextSize];
+    const std::size_t length = FittingLength(shortcut->name, kItemTextSize - 1, lead);
+    std::memcpy(text, shortcut->name.data(), length);
+    text[length] = '\0';
+    LVITEMA item{};
+    item.mask = LVIF_TEXT | LVIF_IMAGE | LVIF_PARAM;
+    item.iItem = index;
+    item.iSubItem = 0;
+    item.pszText = text;
+    item.iImage = shortcut->iconIndex;
+    item.lParam = reinterpret_cast<LPARAM>(shortcut.get());
+    if (SendMessageA(list_, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)) == -1) return;
+    ++index;
+  }
+}
+
+int ShortcutListCtrl::ItemCount() const {
+  return list_ != nullptr ? static_cast<int>(SendMessageA(list_, LVM_GETITEMCOUNT, 0, 0)) : 0;
+}
+
+const ShortcutItem* ShortcutListCtrl::Selected() const {
+  if (list_ == nullptr) return nullptr;
+  const int index = static_cast<int>(SendMessageA(list_, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
+  if (index < 0) return nullptr;
+  LVITEMA item{};
+  item.mask = LVIF_PARAM;
+  item.iItem = index;
+  if (!SendMessageA(list_, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item))) return nullptr;
+  return reinterpret_cast<const ShortcutItem*>(item.lParam);
+}
+
+void ShortcutListCtrl::SelectItemAt(POINT point) const {
+  for (int i = 0; i < ItemCount(); ++i) {
+    RECT bounds{};
+    bounds.left = LVIR_BOUNDS;
+    if (!SendMessageA(list_, LVM_GETITEMRECT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&bounds))) continue;
+    if (!PtInRect(&bounds, point)) continue;
+    if (SendMessageA(list_, LVM_GETITEMSTATE, static_cast<WPARAM>(i), LVIS_SELECTED) & LVIS_SELECTED) return;
+    LVITEMA state{};
+    state.stateMask = LVIS_SELECTED;
+    state.state = LVIS_SELECTED;
+    SendMessageA(list_, LVM_SETITEMSTATE, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&state));
+    return;
+  }
+}
+
+LRESULT ShortcutListCtrl::OnReflectedClick() const {
+  PostMessageA(GetDlgItem(GetParent(list_), IDOK), BM_CLICK, 0, 0);
+  return 0;
+}
+
+}  // namespace qv

@@ -1,0 +1,59 @@
+// The popup's large-icon list of the displayed group's shortcuts. It takes
+// over the list-view control of the dialog: pointer moves go to its owner
+// instead of the control (so the item under the pointer is selected without
+// a click), and a click anywhere in it becomes a click on the dialog's
+// invisible OK button.
+#pragma once
+
+#include <windows.h>
+
+#include "GroupStore.h"
+
+namespace qv {
+
+class ShortcutListOwner {
+ public:
+  // A pointer move over the list, in the list's client coordinates.
+  virtual void OnListMouseMove(POINT point) = 0;
+
+ protected:
+  ~ShortcutListOwner() = default;
+};
+
+class ShortcutListCtrl {
+ public:
+  ShortcutListCtrl() = default;
+  ~ShortcutListCtrl();
+  ShortcutListCtrl(const ShortcutListCtrl&) = delete;
+  ShortcutListCtrl& operator=(const ShortcutListCtrl&) = delete;
+
+  // Takes over the control; false when there is none.
+  bool Attach(HWND list, ShortcutListOwner* owner);
+  // Gives the control its own window procedure back.
+  void Detach();
+  HWND hwnd() const { return list_; }
+
+  void Clear() const;
+  // The image list is the group's and stays the group's.
+  void SetImageList(HIMAGELIST images) const;
+  // One item per shortcut, in list order; stops at the first item the
+  // control refuses.
+  void Fill(const ProgramGroup& group) const;
+  int ItemCount() const;
+  // The shortcut of the selected item, or null.
+  const ShortcutItem* Selected() const;
+  // Selects the first item whose bounds hold the point (list coordinates);
+  // off the items the selection stays.
+  void SelectItemAt(POINT point) const;
+  // The list's click: the dialog's OK button carries the launch.
+  LRESULT OnReflectedClick() const;
+
+ private:
+  static LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+  HWND list_ = nullptr;
+  WNDPROC original_ = nullptr;
+  ShortcutListOwner* owner_ = nullptr;
+};
+
+}  // namespace qv
