@@ -55,6 +55,9 @@ LRESULT CALLBACK ShortcutListCtrl::Proc(HWND window, UINT message, WPARAM wParam
     self->owner_->OnListMouseMove(POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
     return 0;
   }
+  if (message == WM_LBUTTONDOWN && self->ItemAt(POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)}) < 0) {
+    return self->OnReflectedClick();
+  }
   if (message == WM_NCDESTROY) self->Detach();
   return CallWindowProcA(original, window, message, wParam, lParam);
 }
@@ -103,19 +106,26 @@ const ShortcutItem* ShortcutListCtrl::Selected() const {
   return reinterpret_cast<const ShortcutItem*>(item.lParam);
 }
 
-void ShortcutListCtrl::SelectItemAt(POINT point) const {
+int ShortcutListCtrl::ItemAt(POINT point) const {
   for (int i = 0; i < ItemCount(); ++i) {
     RECT bounds{};
     bounds.left = LVIR_BOUNDS;
-    if (!SendMessageA(list_, LVM_GETITEMRECT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&bounds))) continue;
-    if (!PtInRect(&bounds, point)) continue;
-    if (SendMessageA(list_, LVM_GETITEMSTATE, static_cast<WPARAM>(i), LVIS_SELECTED) & LVIS_SELECTED) return;
-    LVITEMA state{};
-    state.stateMask = LVIS_SELECTED;
-    state.state = LVIS_SELECTED;
-    SendMessageA(list_, LVM_SETITEMSTATE, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&state));
-    return;
+    if (SendMessageA(list_, LVM_GETITEMRECT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&bounds)) &&
+        PtInRect(&bounds, point)) {
+      return i;
+    }
   }
+  return -1;
+}
+
+void ShortcutListCtrl::SelectItemAt(POINT point) const {
+  const int i = ItemAt(point);
+  if (i < 0) return;
+  if (SendMessageA(list_, LVM_GETITEMSTATE, static_cast<WPARAM>(i), LVIS_SELECTED) & LVIS_SELECTED) return;
+  LVITEMA state{};
+  state.stateMask = LVIS_SELECTED;
+  state.state = LVIS_SELECTED;
+  SendMessageA(list_, LVM_SETITEMSTATE, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&state));
 }
 
 LRESULT ShortcutListCtrl::OnReflectedClick() const {

@@ -2,7 +2,8 @@
 // over the list-view control of the dialog: pointer moves go to its owner
 // instead of the control (so the item under the pointer is selected without
 // a click), and a click anywhere in it becomes a click on the dialog's
-// invisible OK button.
+// invisible OK button. A press on empty space never reaches the control,
+// which would drop the selection the click is meant to start.
 #pragma once
 
 #include <windows.h>
@@ -42,8 +43,9 @@ class ShortcutListCtrl {
   int ItemCount() const;
   // The shortcut of the selected item, or null.
   const ShortcutItem* Selected() const;
-  // Selects the first item whose bounds hold the point (list coordinates);
-  // off the items the selection stays.
+  // The first item whose bounds hold the point (list coordinates), or -1.
+  int ItemAt(POINT point) const;
+  // Selects the item under the point; off the items the selection stays.
   void SelectItemAt(POINT point) const;
   // The list's click: the dialog's OK button carries the launch.
   LRESULT OnReflectedClick() const;

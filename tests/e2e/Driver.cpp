@@ -1,5 +1,8 @@
 #include "Driver.h"
 
+#include <commctrl.h>
+#include <shlobj.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <vector>
@@ -220,6 +223,115 @@ POINT CursorPos() {
   POINT pt{};
   GetCursorPos(&pt);
   return pt;
+}
+
+void ClickAt(int x, int y, DWORD down, DWORD up) {
+  MoveMouse(x, y);
+  Pump(100);  // the window under the pointer learns of it first
+  MouseButton(down);
+  MouseButton(up);
+}
+
+COLORREF ScreenPixel(int x, int y) {
+  HDC screen = GetDC(nullptr);
+  const COLORREF color = GetPixel(screen, x, y);
+  ReleaseDC(nullptr, screen);
+  return color;
+}
+
+RECT RectIn(HWND window, HWND reference) {
+  RECT r{};
+  GetWindowRect(window, &r);
+  MapWindowPoints(nullptr, reference, reinterpret_cast<POINT*>(&r), 2);
+  return r;
+}
+
+std::vector<ListItem> ReadListItems(HWND list) {
+  // The control answers with pointers into its own process, so the
+  // exchange buffers live there.
+  std::vector<ListItem> items;
+  HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, ProcessOf(list));
+  if (process == nullptr) return items;
+  struct Exchange {
+    LVITEMA item;
+    RECT bounds;
+    char text[512];
+  };
+  auto* remote = static_cast<Exchange*>(
+      VirtualAllocEx(process, nullptr, sizeof(Exchange), MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
+  const int count = remote != nullptr ? static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0)) : 0;
+  for (int i = 0; i < count; ++i) {
+    Exchange local{};
+    local.item.iSubItem = 0;
+    local.item.pszText = remote->text;
+    local.item.cchTextMax = sizeof local.text;
+    local.bounds.left = LVIR_BOUNDS;
+    SIZE_T done = 0;
+    WriteProcessMemory(process, remote, &local, sizeof local, &done);
+    SendMessageA(list, LVM_GETITEMTEXTA, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&remote->item));
+    SendMessageA(list, LVM_GETITEMRECT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&remote->bounds));
+    ReadProcessMemory(process, remote, &local, sizeof local, &done);
+    ListItem item;
+    local.text[sizeof local.text - 1] = '\0';
+    item.text = local.text;
+    item.selected = (SendMessageA(list, LVM_GETITEMSTATE, static_cast<WPARAM>(i), LVIS_SELECTED) & LVIS_SELECTED) != 0;
+    item.bounds = local.bounds;
+    MapWindowPoints(list, nullptr, reinterpret_cast<POINT*>(&item.bounds), 2);
+    items.push_back(item);
+  }
+  if (remote != nullptr) VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+  CloseHandle(process);
+  return items;
+}
+
+std::vector<std::string> ListTexts(HWND list) {
+  std::vector<std::string> texts;
+  for (const ListItem& item : ReadListItems(list)) texts.push_back(item.text);
+  return texts;
+}
+
+bool WriteTextFile(const std::string& path, const std::string& text) {
+  HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  DWORD written = 0;
+  const bool ok = WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr) &&
+                  written == text.size();
+  CloseHandle(file);
+  return ok;
+}
+
+std::string ReadTextFile(const std::string& path) {
+  std::string text;
+  HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return text;
+  char buffer[4096];
+  DWORD got = 0;
+  while (ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got > 0) text.append(buffer, got);
+  CloseHandle(file);
+  return text;
+}
+
+bool FileExists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+bool MakeShellLink(const std::string& link, const std::string& target) {
+  const HRESULT init = CoInitialize(nullptr);
+  bool saved = false;
+  IShellLinkA* shellLink = nullptr;
+  if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+                                 reinterpret_cast<void**>(&shellLink)))) {
+    IPersistFile* file = nullptr;
+    if (SUCCEEDED(shellLink->SetPath(target.c_str())) &&
+        SUCCEEDED(shellLink->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)))) {
+      std::wstring wide(link.size() + 1, L'\0');
+      const int n = MultiByteToWideChar(CP_ACP, 0, link.c_str(), -1, &wide[0], static_cast<int>(wide.size()));
+      saved = n > 0 && SUCCEEDED(file->Save(wide.c_str(), TRUE));
+      file->Release();
+    }
+    shellLink->Release();
+  }
+  if (SUCCEEDED(init)) CoUninitialize();
+  return saved;
 }
 
 RECT WorkArea() {

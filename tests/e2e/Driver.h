@@ -87,8 +87,32 @@ void MoveMouse(int x, int y);
 void MouseButton(DWORD downOrUpFlag);
 POINT CursorPos();
 
+// A click where the pointer is moved to first.
+void ClickAt(int x, int y, DWORD down = MOUSEEVENTF_LEFTDOWN, DWORD up = MOUSEEVENTF_LEFTUP);
+
 // The screen's work area.
 RECT WorkArea();
+// What the screen shows at one pixel.
+COLORREF ScreenPixel(int x, int y);
+// A window's rectangle in the client coordinates of another window.
+RECT RectIn(HWND window, HWND reference);
+
+// The items of a list-view control of another process, as a person sees
+// them: text, selection, and bounds in screen coordinates.
+struct ListItem {
+  std::string text;
+  bool selected = false;
+  RECT bounds{};
+};
+std::vector<ListItem> ReadListItems(HWND list);
+std::vector<std::string> ListTexts(HWND list);
+
+// Files for the scenarios.
+bool WriteTextFile(const std::string& path, const std::string& text = std::string());
+std::string ReadTextFile(const std::string& path);
+bool FileExists(const std::string& path);
+// A shell link to `target`, made through the shell's own link object.
+bool MakeShellLink(const std::string& link, const std::string& target);
 
 // Writes the whole screen as a PNG file; returns false when it could not.
 bool SaveScreenshot(const std::string& path);

@@ -1,1 +1,364 @@
+// The popup from end to end: the real pointer touches the top edge, a group
+// opens on hover, a click starts a program, and the popup goes away; the
+// notification-area icon and the exit question keep it in check.
 #include <gtest/gtest.h>
+
+#include <memory>
+
+#include "Driver.h"
+#include "PopupLayout.h"
+
+namespace e2e {
+namespace {
+
+constexpr UINT kTrayCallback = WM_USER + 3;
+constexpr COLORREF kYellow = RGB(255, 255, 0);  // the default text and frame colour
+constexpr int kShortcutList = 1000;
+constexpr int kRefresh = 1003;
+
+double Now() {
+  LARGE_INTEGER frequency, counter;
+  QueryPerformanceFrequency(&frequency);
+  QueryPerformanceCounter(&counter);
+  return static_cast<double>(counter.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
+}
+
+class Popup : public ::testing::Test {
+ protected:
+  void TearDown() override {
+    if (launcher && launcher->Running()) ExitLauncher();
+  }
+
+  // A group folder with (empty) files.
+  void Group(const std::string& folderName, const std::vector<std::string>& files) {
+    ASSERT_TRUE(CreateDirectoryA(folder.File(folderName).c_str(), nullptr)) << folderName;
+    for (const std::string& file : files) ASSERT_TRUE(WriteTextFile(folder.File(folderName + "\\" + file)));
+  }
+
+  void Start() {
+    launcher = std::make_unique<Process>("\"" + folder.Launcher() + "\"");
+    ASSERT_TRUE(launcher->started());
+    window = WaitForLauncher(*launcher);
+    ASSERT_NE(window, nullptr);
+    ASSERT_TRUE(launcher->WaitForIdle(10000));
+    ASSERT_TRUE(PumpUntil(5000, [this] { return !IsWindowVisible(window); }));
+    list = GetDlgItem(window, kShortcutList);
+    strip = hook.triggerStrip();
+    Rest();
+  }
+
+  void ExitLauncher() {
+    Rest();
+    ClickButton(window, IDCANCEL);
+    MessageBoxView box = WaitForMessageBox(launcher->id(), "Exit Quorvel!");
+    ASSERT_NE(box.window, nullptr);
+    ClickButton(box.window, IDYES);
+    EXPECT_TRUE(launcher->WaitForExit(10000));
+  }
+
+  // Somewhere in the left half, where the popup never is.
+  void Rest() {
+    MoveMouse(100, 300);
+    Pump(100);
+  }
+  bool Visible() const { return IsWindowVisible(window) != FALSE; }
+  bool Show() {
+    Rest();
+    MoveMouse((strip.left + strip.right) / 2, strip.top);
+    return PumpUntil(3000, [this] { return Visible(); });
+  }
+  bool HiddenAfterMoveTo(int x, int y) {
+    MoveMouse(x, y);
+    return PumpUntil(3000, [this] { return !Visible(); });
+  }
+
+  // Where the launcher lays its popup out, worked out here with the default
+  // font measured in this process.
+  qv::PopupLayout Expected(const std::vector<std::string>& names) const {
+    qv::PopupLayoutInput in;
+    const RECT work = WorkArea();
+    in.workArea = qv::Box{work.left, work.top, work.right, work.bottom};
+    RECT ok{};
+    GetClientRect(GetDlgItem(window, IDOK), &ok);
+    in.okWidth = ok.right;
+    in.okHeight = ok.bottom;
+    HDC dc = GetDC(nullptr);
+    HFONT font = CreateFontA(-14, 0, 0, 0, 0, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, "Arial");
+    HGDIOBJ old = SelectObject(dc, font);
+    for (const std::string& name : names) {
+      SIZE size{};
+      GetTextExtentPoint32A(dc, name.c_str(), static_cast<int>(name.size()), &size);
+      in.nameWidths.push_back(size.cx);
+      in.textHeight = size.cy;
+    }
+    SelectObject(dc, old);
+    DeleteObject(font);
+    ReleaseDC(nullptr, dc);
+    return qv::ComputePopupLayout(in);
+  }
+
+  POINT ToScreen(int x, int y) const {
+    POINT p{x, y};
+    ClientToScreen(window, &p);
+    return p;
+  }
+  POINT RowPoint(const qv::PopupLayout& layout, int row) const {
+    const qv::Box& r = layout.rows[row];
+    return ToScreen(r.left + 12, (r.top + r.bottom) / 2);
+  }
+  void MoveTo(POINT p) { MoveMouse(p.x, p.y); }
+  // The frame's pen covers a row's left edge; the names start right of it.
+  bool Framed(const qv::PopupLayout& layout, int row) const {
+    const qv::Box& r = layout.rows[row];
+    const POINT p = ToScreen(r.left, (r.top + r.bottom) / 2);
+    return ScreenPixel(p.x, p.y) == kYellow;
+  }
+  bool ListShows(const std::vector<std::string>& texts) const { return ListTexts(list) == texts; }
+  // A point of the list far from any item.
+  POINT EmptyListPoint() const {
+    RECT r{};
+    GetWindowRect(list, &r);
+    return POINT{r.right - 30, r.bottom - 150};
+  }
+  POINT ItemCentre(int index) const {
+    const std::vector<ListItem> items = ReadListItems(list);
+    if (index >= static_cast<int>(items.size())) return POINT{-1, -1};
+    const RECT& b = items[index].bounds;
+    return POINT{(b.left + b.right) / 2, (b.top + b.bottom) / 2};
+  }
+  bool Selected(int index) const {
+    const std::vector<ListItem> items = ReadListItems(list);
+    return index < static_cast<int>(items.size()) && items[index].selected;
+  }
+  bool MenuVisible() const {
+    HWND menu = FindTopLevel(launcher->id(), "", "#32768");
+    return menu != nullptr && IsWindowVisible(menu);
+  }
+  // The right end of the task bar, where the only notification icon sits.
+  POINT TrayIconPoint() const {
+    RECT bar{};
+    GetWindowRect(FindWindowA("Shell_TrayWnd", nullptr), &bar);
+    return POINT{bar.right - 10, (bar.top + bar.bottom) / 2};
+  }
+
+  ProgramFolder folder;
+  HookLibrary hook{folder.File("QVLHOOK.DLL")};
+  std::unique_ptr<Process> launcher;
+  HWND window = nullptr;
+  HWND list = nullptr;
+  RECT strip{};
+};
+
+TEST_F(Popup, ShowsAtItsPlaceWithItsGroupsInOrderAndLeavesWithThePointer) {
+  Group("beta", {"b.txt"});
+  Group("Alpha", {"a2.txt", "A1.txt"});
+  Group("_misc", {"m.txt"});
+  Group("Tools 2.5", {"t.txt"});
+  ASSERT_NO_FATAL_FAILURE(Start());
+  const std::vector<std::string> names = {"_misc", "Alpha", "beta", "Tools 2"};
+  const std::vector<std::vector<std::string>> contents = {{"m"}, {"A1", "a2"}, {"b"}, {"t"}};
+  const qv::PopupLayout layout = Expected(names);
+
+  ASSERT_TRUE(Show());
+  EXPECT_TRUE(PumpUntil(3000, [this] { return (GetWindowLongPtrA(window, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0; }));
+  RECT placed{};
+  GetWindowRect(window, &placed);
+  EXPECT_EQ(placed.left, 491);
+  EXPECT_EQ(placed.top, 0);
+  EXPECT_EQ(placed.right - placed.left, 532);
+  EXPECT_EQ(placed.bottom - placed.top, WorkArea().bottom - 1);
+  const struct {
+    int id;
+    qv::Placement want;
+  } controls[] = {{1001, layout.setup}, {kRefresh, layout.refresh}, {1002, layout.about}, {IDCANCEL, layout.exit},
+                  {kShortcutList, layout.list}};
+  for (const auto& control : controls) {
+    const RECT r = RectIn(GetDlgItem(window, control.id), window);
+    EXPECT_EQ((qv::Placement{r.left, r.top, r.right - r.left, r.bottom - r.top}), control.want) << control.id;
+  }
+  EXPECT_TRUE(ListTexts(list).empty()) << "nothing is shown before a group is hovered";
+
+  // Each row opens its own group, in name order.
+  for (int row = 0; row < 4; ++row) {
+    MoveTo(RowPoint(layout, row));
+    EXPECT_TRUE(PumpUntil(3000, [&] { return ListShows(contents[row]); })) << names[row];
+  }
+  EXPECT_TRUE(Framed(layout, 3));
+  Snapshot("popup.png");
+
+  // The strip left of the stay zone is already outside.
+  EXPECT_TRUE(HiddenAfterMoveTo(placed.left + 5, 300));
+  EXPECT_FALSE(GetWindowLongPtrA(window, GWL_EXSTYLE) & WS_EX_TOPMOST);
+  EXPECT_TRUE(ListTexts(list).empty()) << "hiding empties the list";
+  ASSERT_TRUE(Show());
+  EXPECT_TRUE(HiddenAfterMoveTo(100, 100));
+
+  // Groups open on hover only; a click on the popup's surface sends it away.
+  ASSERT_TRUE(Show());
+  MoveTo(RowPoint(layout, 1));
+  ASSERT_TRUE(PumpUntil(3000, [&] { return Framed(layout, 1); }));
+  MouseButton(MOUSEEVENTF_LEFTDOWN);
+  MouseButton(MOUSEEVENTF_LEFTUP);
+  EXPECT_TRUE(PumpUntil(3000, [this] { return !Visible(); }));
+}
+
+TEST_F(Popup, ARowIsFramedAtOnceAndOpensAQuarterSecondLater) {
+  Group("Apps", {"x.txt", "y.txt"});
+  Group("Books", {"z.txt"});
+  Group("Cards", {"c.txt"});
+  ASSERT_NO_FATAL_FAILURE(Start());
+  const qv::PopupLayout layout = Expected({"Apps", "Books", "Cards"});
+  ASSERT_TRUE(Show());
+
+  const double entered = Now();
+  MoveTo(RowPoint(layout, 0));
+  ASSERT_TRUE(PumpUntil(3000, [&] { return Framed(layout, 0); }));
+  EXPECT_TRUE(ListTexts(list).empty()) << "the list waits for the pointer to rest";
+  ASSERT_TRUE(PumpUntil(3000, [&] { return ListShows({"x", "y"}); }));
+  EXPECT_GE(Now() - entered, 240.0) << "opened before the hover delay";
+
+  // Across Books into the list, faster than the delay: Apps stays.
+  MoveTo(RowPoint(layout, 1));
+  ASSERT_TRUE(PumpUntil(3000, [&] { return Framed(layout, 1) && !Framed(layout, 0); }));
+  MoveTo(EmptyListPoint());
+  EXPECT_TRUE(PumpUntil(3000, [&] { return Framed(layout, 0) && !Framed(layout, 1); }));
+  Pump(500);
+  EXPECT_TRUE(ListShows({"x", "y"}));
+
+  // Resting briefly, then moving off the rows: the group still opens.
+  MoveTo(RowPoint(layout, 2));
+  ASSERT_TRUE(PumpUntil(3000, [&] { return Framed(layout, 2); }));
+  const POINT below = ToScreen(60, layout.groupArea.bottom + 100);
+  MoveTo(below);
+  EXPECT_TRUE(PumpUntil(3000, [&] { return ListShows({"c"}); }));
+  EXPECT_TRUE(Framed(layout, 2));
+  EXPECT_TRUE(Visible());
+}
+
+TEST_F(Popup, AClickInTheListStartsTheSelectedShortcutAndHides) {
+  const std::string mark = FolderFromEnvironment("QV_BIN_DIR") + "qv_mark.exe";
+  ASSERT_TRUE(CopyFileA(mark.c_str(), folder.File("Target.exe").c_str(), FALSE));
+  ASSERT_TRUE(CopyFileA(mark.c_str(), folder.File("RASPHONE.EXE").c_str(), FALSE));
+  Group("Apps", {});
+  ASSERT_TRUE(MakeShellLink(folder.File("Apps\\Target.lnk"), folder.File("Target.exe")));
+  Group("Net", {"Office.Rnk"});
+  ASSERT_NO_FATAL_FAILURE(Start());
+  const qv::PopupLayout layout = Expected({"Apps", "Net"});
+  const std::string targetLog = folder.File("Target.log");
+  const std::string dialLog = folder.File("RASPHONE.log");
+
+  // Nothing selected: the click only hides.
+  ASSERT_TRUE(Show());
+  MoveTo(RowPoint(layout, 0));
+  ASSERT_TRUE(PumpUntil(3000, [&] { return ListShows({"Target"}); }));
+  const POINT empty = EmptyListPoint();
+  ClickAt(empty.x, empty.y);
+  EXPECT_TRUE(PumpUntil(3000, [this] { return !Visible(); }));
+  Pump(500);
+  EXPECT_FALSE(FileExists(targetLog));
+
+  // Hovering selects; the selection stays on empty space, where a click
+  // starts it.
+  ASSERT_TRUE(Show());
+  MoveTo(RowPoint(layout, 0));
+  ASSERT_TRUE(PumpUntil(3000, [&] { return ListShows({"Target"}); }));
+  MoveTo(ItemCentre(0));
+  ASSERT_TRUE(PumpUntil(3000, [&] { return Selected(0); }));
+  MoveTo(EmptyListPoint());
+  Pump(200);
+  EXPECT_TRUE(Selected(0));
+  ClickAt(empty.x, empty.y);
+  EXPECT_TRUE(PumpUntil(3000, [this] { return !Visible(); }));
+  EXPECT_TRUE(PumpUntil(10000, [&] { return ReadTextFile(targetLog).find("Target.exe") != std::string::npos; }))
+      << "the link's target did not start";
+
+  // A dial-up shortcut goes to the phone program, its path as the parameter.
+  ASSERT_TRUE(Show());
+  MoveTo(RowPoint(layout, 1));
+  ASSERT_TRUE(PumpUntil(3000, [&] { return ListShows({"Office"}); }));
+  const POINT item = ItemCentre(0);
+  MoveTo(item);
+  ASSERT_TRUE(PumpUntil(3000, [&] { return Selected(0); }));
+  ClickAt(item.x, item.y);
+  EXPECT_TRUE(PumpUntil(3000, [this] { return !Visible(); }));
+  const std::string dialPath = folder.File("Net\\Office.Rnk");
+  EXPECT_TRUE(PumpUntil(10000, [&] { return ReadTextFile(dialLog).find(" " + dialPath) != std::string::npos; }))
+      << ReadTextFile(dialLog);
+  EXPECT_EQ(ReadTextFile(targetLog).find("Office"), std::string::npos);
+}
+
+TEST_F(Popup, RefreshShowsFoldersAddedOnDisk) {
+  Group("Alpha", {"a.txt"});
+  ASSERT_NO_FATAL_FAILURE(Start());
+  const qv::PopupLayout after = Expected({"Alpha", "Zulu"});
+  ASSERT_TRUE(Show());
+  Group("Zulu", {"z.txt"});
+  MoveTo(RowPoint(after, 1));
+  Pump(600);
+  EXPECT_TRUE(ListTexts(list).empty()) << "the new folder is not a group before Refresh";
+
+  RECT refresh{};
+  GetWindowRect(GetDlgItem(window, kRefresh), &refresh);
+  ClickAt((refresh.left + refresh.right) / 2, (refresh.top + refresh.bottom) / 2);
+  EXPECT_TRUE(PumpUntil(3000, [this] { return !Visible(); }));
+  ASSERT_TRUE(Show());
+  MoveTo(RowPoint(after, 1));
+  EXPECT_TRUE(PumpUntil(3000, [&] { return ListShows({"z"}); }));
+}
+
+TEST_F(Popup, TrayIconAndExitQuestionKeepThePopupInCheck) {
+  const POINT icon = TrayIconPoint();
+  const COLORREF bare = ScreenPixel(icon.x, icon.y);
+  ASSERT_NO_FATAL_FAILURE(Start());
+  EXPECT_TRUE(PumpUntil(3000, [&] { return ScreenPixel(icon.x, icon.y) != bare; })) << "no notification icon";
+
+  // Hidden: a right click opens the menu ("&Setup..." bold, then "&Exit").
+  ClickAt(icon.x, icon.y, MOUSEEVENTF_RIGHTDOWN, MOUSEEVENTF_RIGHTUP);
+  ASSERT_TRUE(PumpUntil(3000, [this] { return MenuVisible(); }));
+  Snapshot("tray-menu.png");
+  PostMessageA(FindTopLevel(launcher->id(), "", "#32768"), WM_KEYDOWN, VK_ESCAPE, 0);
+  ASSERT_TRUE(PumpUntil(3000, [this] { return !MenuVisible(); }));
+
+  // Shown: the icon's clicks change nothing. (The pointer cannot reach the
+  // task bar without hiding the popup, so the icon's message is sent.)
+  ASSERT_TRUE(Show());
+  SendMessageA(window, kTrayCallback, 101, WM_RBUTTONUP);
+  Pump(300);
+  EXPECT_FALSE(MenuVisible());
+  EXPECT_TRUE(Visible());
+
+  // The exit question hides the popup and holds it back while it is open.
+  ClickButton(window, IDCANCEL);
+  MessageBoxView box = WaitForMessageBox(launcher->id(), "Exit Quorvel!");
+  ASSERT_NE(box.window, nullptr);
+  EXPECT_TRUE(PumpUntil(3000, [this] { return !Visible(); }));
+  EXPECT_FALSE(Show()) << "shown while the exit question was open";
+  SendMessageA(window, kTrayCallback, 101, WM_RBUTTONUP);
+  Pump(300);
+  EXPECT_FALSE(MenuVisible());
+  ClickButton(box.window, IDNO);
+  ASSERT_TRUE(PumpUntil(3000, [&] { return !IsWindow(box.window); }));
+  EXPECT_TRUE(Show()) << "No should let the popup show again at once";
+  Rest();
+  ASSERT_TRUE(PumpUntil(3000, [this] { return !Visible(); }));
+
+  // The menu's Exit asks the same question; Yes ends it all.
+  ClickAt(icon.x, icon.y, MOUSEEVENTF_RIGHTDOWN, MOUSEEVENTF_RIGHTUP);
+  ASSERT_TRUE(PumpUntil(3000, [this] { return MenuVisible(); }));
+  RECT menu{};
+  GetWindowRect(FindTopLevel(launcher->id(), "", "#32768"), &menu);
+  MoveMouse((menu.left + menu.right) / 2, menu.bottom - 8);
+  Pump(300);  // the menu follows the pointer before it takes a click
+  ClickAt((menu.left + menu.right) / 2, menu.bottom - 8);
+  box = WaitForMessageBox(launcher->id(), "Exit Quorvel!");
+  ASSERT_NE(box.window, nullptr) << "the menu's Exit did not ask";
+  ClickButton(box.window, IDYES);
+  ASSERT_TRUE(launcher->WaitForExit(10000));
+  EXPECT_EQ(launcher->ExitCode(), 0u);
+  EXPECT_EQ(hook.hook(), nullptr) << "the hook outlived the launcher";
+  EXPECT_EQ(hook.window(), nullptr);
+  EXPECT_TRUE(PumpUntil(3000, [&] { return ScreenPixel(icon.x, icon.y) == bare; })) << "the icon stayed";
+}
+
+}  // namespace
+}  // namespace e2e
