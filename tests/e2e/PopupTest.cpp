@@ -193,6 +193,20 @@ TEST_F(Popup, ShowsAtItsPlaceWithItsGroupsInOrderAndLeavesWithThePointer) {
   ASSERT_TRUE(Show());
   EXPECT_TRUE(HiddenAfterMoveTo(100, 100));
 
+  // A new display mode moves the zones, not the shown popup; capture going
+  // to another window hides it, going to the popup itself does not.
+  ASSERT_TRUE(Show());
+  hook.stayZone() = RECT{0, 0, 1, 1};
+  SendMessageA(window, WM_DISPLAYCHANGE, 24, MAKELPARAM(1024, 768));
+  EXPECT_EQ(hook.stayZone().right, WorkArea().right);
+  RECT still{};
+  GetWindowRect(window, &still);
+  EXPECT_TRUE(EqualRect(&still, &placed));
+  SendMessageA(window, WM_CAPTURECHANGED, 0, reinterpret_cast<LPARAM>(window));
+  EXPECT_TRUE(Visible());
+  SendMessageA(window, WM_CAPTURECHANGED, 0, reinterpret_cast<LPARAM>(GetDesktopWindow()));
+  EXPECT_FALSE(Visible());
+
   // Groups open on hover only; a click on the popup's surface sends it away.
   ASSERT_TRUE(Show());
   MoveTo(RowPoint(layout, 1));
