@@ -14,52 +14,24 @@
 #include <vector>
 
 #include "Driver.h"
+#include "Timing.h"
 #include "FontRecord.h"
 #include "PopupLayout.h"
 #include "resource.h"
 
 using namespace e2e;
+using bench::Now;
+using bench::Percentile;
+using bench::WaitFor;
 
 namespace {
 
 constexpr UINT kShow = WM_USER + 1;
 constexpr UINT kHide = WM_USER + 2;
 constexpr WPARAM kHoverTimer = 2;
-const POINT kStay{768, 374};      // in the stay zone, popup hidden
-const POINT kGroupGap{560, 450};  // stay zone, empty part of the group column
+const POINT kStay{768, 374};      // stay zone, over the list when shown
+const POINT kGroupGap{560, 450};  // stay zone, below the rows of 10 groups
 constexpr int kAwayX = 100;       // left half: the hook hides the popup
-
-double Now() {
-  static LARGE_INTEGER frequency = [] {
-    LARGE_INTEGER f;
-    QueryPerformanceFrequency(&f);
-    return f;
-  }();
-  LARGE_INTEGER counter;
-  QueryPerformanceCounter(&counter);
-  return static_cast<double>(counter.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
-}
-
-// Waits for the first message `id` to `window`.
-bool WaitFor(UINT id, HWND window, double timeoutMs) {
-  const double end = Now() + timeoutMs;
-  while (Now() < end) {
-    MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-      const bool hit = msg.message == id && msg.hwnd == window;
-      DispatchMessageA(&msg);
-      if (hit) return true;
-    }
-    MsgWaitForMultipleObjects(0, nullptr, FALSE, 1, QS_ALLINPUT);
-  }
-  return false;
-}
-
-double Percentile(std::vector<double> v, double p) {
-  std::sort(v.begin(), v.end());
-  const size_t i = static_cast<size_t>(p * static_cast<double>(v.size() - 1) + 0.5);
-  return v[i];
-}
 
 // About 0.2 ms: Sleep() cannot wait less than a millisecond, the native call can.
 void ShortSleep() {
@@ -71,23 +43,22 @@ void ShortSleep() {
   if (delay != nullptr) delay(FALSE, &interval); else Sleep(0);
 }
 
-// Group rows as the launcher lays them out with its default font.
+// A group row's height as the launcher lays it out with its default font.
 int RowHeight() {
   HDC screen = GetDC(nullptr);
   LOGFONTA wanted{};
   wanted.lfHeight = qv::DefaultFontHeight(GetDeviceCaps(screen, LOGPIXELSY));
   wanted.lfCharSet = DEFAULT_CHARSET;
   lstrcpynA(wanted.lfFaceName, "Arial", LF_FACESIZE);
-  HFONT font = CreateFontIndirectA(&wanted);
-  HGDIOBJ old = SelectObject(screen, font);
+  HGDIOBJ old = SelectObject(screen, CreateFontIndirectA(&wanted));
   SIZE size{};
   GetTextExtentPoint32A(screen, "Group", 5, &size);
-  SelectObject(screen, old);
-  DeleteObject(font);
+  DeleteObject(SelectObject(screen, old));
   ReleaseDC(nullptr, screen);
   return size.cy + qv::popup::kRowSpacing;
 }
 
+// Groups of one or two empty files each.
 ProgramFolder FolderWithGroups(int groups) {
   ProgramFolder folder;
   for (int g = 0; g < groups; ++g) {
@@ -95,22 +66,21 @@ ProgramFolder FolderWithGroups(int groups) {
     std::snprintf(name, sizeof name, "Group %03d\\", g);
     CreateDirectoryA(folder.File(name).c_str(), nullptr);
     for (const char* file : {"Item.txt", "Tool.txt"}) {
-      CloseHandle(CreateFileA(folder.File(std::string(name) + file).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                              FILE_ATTRIBUTE_NORMAL, nullptr));
-      if (g % 2 == 0) break;  // every other group has a single file
+      if (file[0] == 'T' && g % 2 == 0) break;
+      CloseHandle(CreateFileA(folder.File(std::string(name) + file).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0,
+                              nullptr));
     }
   }
   return folder;
 }
 
-// A launcher of a program folder of its own, started hidden; ended the way
-// a person ends it.
+// A launcher started hidden from a folder of its own; ended the way a person ends it.
 struct Launcher {
   explicit Launcher(int groups) : folder(FolderWithGroups(groups)), process("\"" + folder.Launcher() + "\"") {
     window = WaitForLauncher(process, 20000);
-    if (window == nullptr || !process.WaitForIdle(10000) ||
-        !PumpUntil(5000, [this] { return !IsWindowVisible(window); }))
-      window = nullptr;
+    const bool ready = window != nullptr && process.WaitForIdle(10000) &&
+                       PumpUntil(5000, [this] { return !IsWindowVisible(window); });
+    if (!ready) window = nullptr;
   }
   ~Launcher() {
     if (window == nullptr) return;
@@ -119,7 +89,7 @@ struct Launcher {
     ClickButton(window, IDCANCEL);
     const MessageBoxView box = WaitForMessageBox(process.id(), "Exit Quorvel!");
     if (box.window != nullptr) ClickButton(box.window, IDYES);
-    if (box.window == nullptr || !process.WaitForExit(10000)) std::printf("launcher did not exit as asked\n");
+    if (box.window == nullptr || !process.WaitForExit(10000)) std::printf("  the launcher did not exit as asked\n");
   }
   ProgramFolder folder;
   Process process;
@@ -135,8 +105,8 @@ struct ShowTimes {
   std::vector<double> visible, painted;
 };
 
-// Show latency of one launcher: pointer into the strip until the popup is
-// visible and a banner pixel has its shown colour. Empty when it cannot run.
+// Pointer into the strip until the popup is visible and a banner pixel has
+// its shown colour. No samples when it cannot run.
 ShowTimes ShowLatency(const Launcher& launcher, int trials) {
   const HWND window = launcher.window;
   const HookLibrary hook(launcher.folder.File("QVLHOOK.DLL"));
@@ -146,10 +116,8 @@ ShowTimes ShowLatency(const Launcher& launcher, int trials) {
   MoveMouse(kStay.x, kStay.y);
   Pump(100);
   MoveMouse(stripX, strip.top);
-  if (strip.right <= strip.left || !PumpUntil(2000, [window] { return IsWindowVisible(window) != FALSE; })) {
-    std::printf("  the popup did not show\n");
+  if (strip.right <= strip.left || !PumpUntil(2000, [window] { return IsWindowVisible(window) != FALSE; }))
     return times;
-  }
 
   // The probe: a banner point whose shown colour differs from the hidden one
   // and from the strip's black, which is there before the banner is drawn.
@@ -158,90 +126,59 @@ ShowTimes ShowLatency(const Launcher& launcher, int trials) {
   RECT client{};
   GetClientRect(window, &client);
   POINT spots[] = {{2, client.bottom - 3}, {10, client.bottom - 3}, {19, client.bottom - 30}, {2, client.bottom - 60}};
-  COLORREF shownColours[4];
+  COLORREF shown[4];
   for (int i = 0; i < 4; ++i) {
     ClientToScreen(window, &spots[i]);
-    shownColours[i] = GetPixel(screen, spots[i].x, spots[i].y);
+    shown[i] = GetPixel(screen, spots[i].x, spots[i].y);
   }
   HideByPointer(window);
   Pump(500);
   int chosen = -1;
   for (int i = 0; i < 4 && chosen < 0; ++i) {
     const COLORREF hidden = GetPixel(screen, spots[i].x, spots[i].y);
-    if (shownColours[i] != hidden && shownColours[i] != CLR_INVALID && shownColours[i] != RGB(0, 0, 0)) chosen = i;
-    if (chosen < 0)
-      std::printf("  (%ld, %ld): 0x%06lx shown, 0x%06lx hidden\n", spots[i].x, spots[i].y, shownColours[i], hidden);
+    if (shown[i] != hidden && shown[i] != CLR_INVALID && shown[i] != RGB(0, 0, 0)) chosen = i;
+    else std::printf("  (%ld, %ld): 0x%06lx shown, 0x%06lx hidden\n", spots[i].x, spots[i].y, shown[i], hidden);
   }
-  if (chosen < 0) {
-    std::printf("  no banner point changes colour when the popup shows\n");
-    ReleaseDC(nullptr, screen);
-    return times;
-  }
-  const POINT probe = spots[chosen];
-  const COLORREF shown = shownColours[chosen];
-  auto painted = [&] { return IsWindowVisible(window) && GetPixel(screen, probe.x, probe.y) == shown; };
+  if (chosen >= 0) std::printf("  probe (%ld, %ld), 0x%06lx shown\n", spots[chosen].x, spots[chosen].y, shown[chosen]);
+  auto probeShown = [&] { return GetPixel(screen, spots[chosen].x, spots[chosen].y) == shown[chosen]; };
 
-  for (int i = 0; i < trials; ++i) {
+  for (int i = 0; chosen >= 0 && i < trials; ++i) {
     if (!HideByPointer(window)) continue;
     MoveMouse(kStay.x, kStay.y);
-    // The desktop must have repainted the probe, or the clock would stop at once.
-    if (!PumpUntil(500, [&] { return !painted(); })) continue;
+    // The desktop must have covered the probe again, or the clock would stop at once.
+    if (!PumpUntil(500, [&] { return !probeShown(); })) continue;
     Pump(20);
     const double start = Now();
     MoveMouse(stripX + (i % 2), strip.top);
-    double visible = 0;
-    while (Now() - start < 1000) {
+    for (double visible = 0; Now() - start < 1000; ShortSleep()) {
       if (visible == 0 && IsWindowVisible(window)) visible = Now() - start;
-      if (visible > 0 && GetPixel(screen, probe.x, probe.y) == shown) {
-        times.visible.push_back(visible);
+      if (visible > 0 && probeShown()) {
         times.painted.push_back(Now() - start);
+        times.visible.push_back(visible);
         break;
       }
-      ShortSleep();
     }
   }
   HideByPointer(window);
   ReleaseDC(nullptr, screen);
-  std::printf("  probe at (%ld, %ld), 0x%06lx when shown\n", probe.x, probe.y, static_cast<unsigned long>(shown));
   return times;
 }
 
-struct Memory {
-  SIZE_T privateBytes = 0, pagefile = 0, workingSet = 0;
-};
-
-Memory ReadMemory(DWORD processId) {
-  Memory m;
+// Zeros when the counters cannot be read.
+PROCESS_MEMORY_COUNTERS_EX ReadMemory(DWORD processId) {
+  PROCESS_MEMORY_COUNTERS_EX c{};
   HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, processId);
-  PROCESS_MEMORY_COUNTERS_EX counters{};
-  counters.cb = sizeof counters;
-  if (process != nullptr &&
-      GetProcessMemoryInfo(process, reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters), sizeof counters))
-    m = Memory{counters.PrivateUsage, counters.PagefileUsage, counters.WorkingSetSize};
-  if (process != nullptr) CloseHandle(process);
-  return m;
+  if (process == nullptr) return c;
+  if (!GetProcessMemoryInfo(process, reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&c), sizeof c)) c = {};
+  CloseHandle(process);
+  return c;
 }
 
-void PrintMemory(const char* when, const Memory& m) {
-  std::printf("  %s: private %zu KB, pagefile %zu KB, working set %zu KB\n", when, m.privateBytes / 1024,
-              m.pagefile / 1024, m.workingSet / 1024);
-}
+long long Kb(SIZE_T bytes) { return static_cast<long long>(bytes / 1024); }
 
 bool Send(HWND window, UINT message, WPARAM wParam, LPARAM lParam, DWORD_PTR* result = nullptr) {
   DWORD_PTR ignored = 0;
   return SendMessageTimeoutA(window, message, wParam, lParam, SMTO_ABORTIFHUNG, 2000, result ? result : &ignored);
-}
-
-void PrintLatency(int groups, const ShowTimes& t, int trials, double b50, double b99) {
-  if (t.painted.empty()) {
-    std::printf("  %d groups: no samples\n", groups);
-    return;
-  }
-  const double p50 = Percentile(t.painted, 0.50), p99 = Percentile(t.painted, 0.99);
-  std::printf("  %d groups: %zu of %d trials, p50 %.3f ms (%.2f x baseline), p99 %.3f ms (%.2f x baseline)\n", groups,
-              t.painted.size(), trials, p50, p50 / b50, p99, p99 / b99);
-  std::printf("  %d groups, visible but not yet painted: p50 %.3f ms, p99 %.3f ms\n", groups,
-              Percentile(t.visible, 0.50), Percentile(t.visible, 0.99));
 }
 
 }  // namespace
@@ -249,7 +186,6 @@ void PrintLatency(int groups, const ShowTimes& t, int trials, double b50, double
 int main(int argc, char** argv) {
   const int trials = std::max(argc > 1 ? std::atoi(argv[1]) : 100, 1);
   const double begin = Now();
-  const RECT work = WorkArea();
 
   std::printf("== baseline: bare hook, SendInput move into the strip until WM_USER+1 arrives\n");
   std::vector<double> baseline;
@@ -262,7 +198,7 @@ int main(int argc, char** argv) {
     }
     OwnWindow target("latency target", RECT{100, 100, 400, 400});
     hook.Register(target.hwnd());
-    const RECT strip = hook.triggerStrip();
+    const RECT work = WorkArea(), strip = hook.triggerStrip();
     const int stripX = (strip.left + strip.right) / 2;
     for (int i = 0; i < trials; ++i) {
       MoveMouse(stripX, (work.top + work.bottom) / 2);
@@ -282,9 +218,9 @@ int main(int argc, char** argv) {
   std::printf("  hook show request: %zu of %d trials, p50 %.3f ms, p99 %.3f ms\n", baseline.size(), trials, b50, b99);
 
   std::printf("== show latency: move into the strip until the popup is visible and painted (goal p99 < 16 ms)\n");
-  Memory early, late;
-  int opened = 0;
   const int cycles = 1000;
+  PROCESS_MEMORY_COUNTERS_EX early{}, late{};
+  int opened = 0;
   double cycleMs = 0;
   for (const int groups : {10, 100}) {
     Launcher launcher(groups);
@@ -292,43 +228,53 @@ int main(int argc, char** argv) {
       std::fprintf(stderr, "the launcher with %d groups did not start\n", groups);
       return 1;
     }
-    const ShowTimes shows = ShowLatency(launcher, trials);
-    PrintLatency(groups, shows, trials, b50, b99);
-    if (shows.painted.empty()) return 1;
+    const ShowTimes t = ShowLatency(launcher, trials);
+    if (t.painted.empty()) {
+      std::fprintf(stderr, "no samples with %d groups\n", groups);
+      return 1;
+    }
+    const double p50 = Percentile(t.painted, 0.50), p99 = Percentile(t.painted, 0.99);
+    std::printf("  %d groups: %zu of %d trials, p50 %.3f ms (%.2f x baseline), p99 %.3f ms (%.2f x baseline)\n",
+                groups, t.painted.size(), trials, p50, p50 / b50, p99, p99 / b99);
+    std::printf("  %d groups, until visible only: p50 %.3f ms, p99 %.3f ms\n", groups, Percentile(t.visible, 0.50),
+                Percentile(t.visible, 0.99));
     if (groups != 10) continue;
 
-    // Memory over cycles driven by messages, pointer resting where it changes nothing.
+    // Memory: cycles driven by messages, the pointer resting where it changes nothing.
     MoveMouse(kGroupGap.x, kGroupGap.y);
     Pump(100);
     const int rowHeight = RowHeight();
-    const HWND list = GetDlgItem(launcher.window, IDC_SHORTCUT_LIST);
+    const HWND window = launcher.window, list = GetDlgItem(window, IDC_SHORTCUT_LIST);
     const double start = Now();
     for (int i = 0; i < cycles; ++i) {
-      Send(launcher.window, kShow, 0, 0);
+      Send(window, kShow, 0, 0);
       const int y = (i % 10) * rowHeight + rowHeight / 2;
-      Send(launcher.window, WM_MOUSEMOVE, 0, MAKELPARAM(qv::popup::kColumnLeft + 5, y));
-      Send(launcher.window, WM_TIMER, kHoverTimer, 0);
+      Send(window, WM_MOUSEMOVE, 0, MAKELPARAM(qv::popup::kColumnLeft + 5, y));
+      Send(window, WM_TIMER, kHoverTimer, 0);
       DWORD_PTR items = 0;
       if (Send(list, LVM_GETITEMCOUNT, 0, 0, &items) && items > 0) ++opened;
-      RedrawWindow(launcher.window, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);  // paint as shown
-      Send(launcher.window, kHide, 0, 0);
+      RedrawWindow(window, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);  // paint what a person would see
+      Send(window, kHide, 0, 0);
       if (i == 9) early = ReadMemory(launcher.process.id());
     }
     cycleMs = (Now() - start) / cycles;
-    Pump(200);
     late = ReadMemory(launcher.process.id());
   }
 
   std::printf("== memory: show, hover a group, open it, hide, by message; 10 groups (goal growth < 256 KB)\n");
-  std::printf("  %d cycles, %.2f ms each; a group's list filled in %d of them%s\n", cycles, cycleMs, opened,
-              opened == 0 ? " (groups never opened: the hover messages missed)" : "");
-  PrintMemory("after 10 cycles", early);
-  PrintMemory("after 1000 cycles", late);
-  if (early.privateBytes == 0 || late.privateBytes == 0) std::printf("  the system reports 0 private bytes\n");
-  auto growth = [](SIZE_T a, SIZE_T b) { return (static_cast<long long>(b) - static_cast<long long>(a)) / 1024; };
-  std::printf("  growth: private %+lld KB, pagefile %+lld KB, working set %+lld KB\n",
-              growth(early.privateBytes, late.privateBytes), growth(early.pagefile, late.pagefile),
-              growth(early.workingSet, late.workingSet));
+  std::printf("  %d cycles, %.2f ms each; the group's list filled in %d of them%s\n", cycles, cycleMs, opened,
+              opened == 0 ? " (hovering never opened a group)" : "");
+  for (const auto& [when, m] : {std::make_pair("after 10 cycles", early), std::make_pair("after 1000 cycles", late)})
+    std::printf("  %s: private %lld KB, pagefile %lld KB, working set %lld KB\n", when, Kb(m.PrivateUsage),
+                Kb(m.PagefileUsage), Kb(m.WorkingSetSize));
+  // Wine answers 0 private bytes; its pagefile figure counts the touched private memory.
+  const bool noPrivate = early.PrivateUsage == 0 || late.PrivateUsage == 0;
+  if (late.WorkingSetSize == 0) std::printf("  the launcher's memory counters could not be read\n");
+  else if (noPrivate) std::printf("  private bytes read as 0 here: pagefile usage stands in for them\n");
+  const long long grown = noPrivate ? Kb(late.PagefileUsage) - Kb(early.PagefileUsage)
+                                    : Kb(late.PrivateUsage) - Kb(early.PrivateUsage);
+  std::printf("  growth: %s %+lld KB (goal < 256 KB), working set %+lld KB\n", noPrivate ? "pagefile" : "private",
+              grown, Kb(late.WorkingSetSize) - Kb(early.WorkingSetSize));
   std::printf("total %.1f s\n", (Now() - begin) / 1000);
   return 0;
 }
