@@ -23,21 +23,11 @@ void Drain() { Pump(20); }
 
 int main(int argc, char** argv) {
   const int trials = argc > 1 ? std::atoi(argv[1]) : 200;
-  ProgramFolder folder;
-  HookLibrary hook(folder.File("QVLHOOK.DLL"));
-  if (!hook.loaded() || hook.Install() != 1) {
-    std::fprintf(stderr, "cannot install the hook\n");
-    return 1;
-  }
-  OwnWindow target("latency target", RECT{100, 100, 400, 400});
-  hook.Register(target.hwnd());
-  const RECT work = WorkArea();
-  const RECT strip = hook.triggerStrip();
-  const int stripX = (strip.left + strip.right) / 2;
 
   // Baseline: a move between two points over a window of our own.
+  OwnWindow target("move target", RECT{100, 100, 400, 400});
   target.Show();
-  std::vector<double> plain, hooked;
+  std::vector<double> plain;
   for (int i = 0; i < trials; ++i) {
     MoveMouse(150, 150);
     WaitFor(WM_MOUSEMOVE, target.hwnd(), 500);
@@ -49,15 +39,7 @@ int main(int argc, char** argv) {
   target.Hide();
 
   // The hook: from the stay zone into the strip, window hidden.
-  for (int i = 0; i < trials; ++i) {
-    MoveMouse(stripX, (work.top + work.bottom) / 2);
-    Drain();
-    const double start = Now();
-    MoveMouse(stripX + (i % 2), strip.top);
-    if (WaitFor(WM_USER + 1, nullptr, 1000)) hooked.push_back(Now() - start);
-  }
-  hook.Register(nullptr);
-  hook.Uninstall();
+  const std::vector<double> hooked = bench::BareHookRequestTimes(trials);
 
   if (plain.empty() || hooked.empty()) {
     std::fprintf(stderr, "no samples\n");

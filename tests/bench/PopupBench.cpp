@@ -188,28 +188,7 @@ int main(int argc, char** argv) {
   const double begin = Now();
 
   std::printf("== baseline: bare hook, SendInput move into the strip until WM_USER+1 arrives\n");
-  std::vector<double> baseline;
-  {
-    ProgramFolder folder;
-    HookLibrary hook(folder.File("QVLHOOK.DLL"));
-    if (!hook.loaded() || hook.Install() != 1) {
-      std::fprintf(stderr, "cannot install the hook\n");
-      return 1;
-    }
-    OwnWindow target("latency target", RECT{100, 100, 400, 400});
-    hook.Register(target.hwnd());
-    const RECT work = WorkArea(), strip = hook.triggerStrip();
-    const int stripX = (strip.left + strip.right) / 2;
-    for (int i = 0; i < trials; ++i) {
-      MoveMouse(stripX, (work.top + work.bottom) / 2);
-      Pump(20);
-      const double start = Now();
-      MoveMouse(stripX + (i % 2), strip.top);
-      if (WaitFor(kShow, target.hwnd(), 1000)) baseline.push_back(Now() - start);
-    }
-    hook.Register(nullptr);
-    hook.Uninstall();
-  }
+  const std::vector<double> baseline = bench::BareHookRequestTimes(trials);
   if (baseline.empty()) {
     std::fprintf(stderr, "no samples\n");
     return 1;
