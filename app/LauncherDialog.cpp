@@ -6,6 +6,7 @@
 #include "LauncherApp.h"
 #include "Messages.h"
 #include "QVLHook.h"
+#include "SetupDialog.h"
 #include "ShellHelpers.h"
 #include "TrayIcon.h"
 #include "resource.h"
@@ -47,6 +48,7 @@ RouteList<LauncherDialog> LauncherDialog::Routes() {
       OnMessage(WM_DISPLAYCHANGE, &LauncherDialog::OnDisplayChange),
       OnCommand(IDM_TRAY_SETUP, &LauncherDialog::OnTraySetup),
       OnCommand(IDM_TRAY_EXIT, &LauncherDialog::OnTrayExit),
+      OnCommand(IDC_SETUP, &LauncherDialog::OnSetup),
       OnCommand(IDC_REFRESH, &LauncherDialog::OnRefresh),
       OnNotify(IDC_SHORTCUT_LIST, NM_CLICK, &LauncherDialog::OnListClick),
   };
@@ -150,6 +152,19 @@ void LauncherDialog::ShowTrayMenu() {
 void LauncherDialog::OnTraySetup() { PostClick(IDC_SETUP); }
 
 void LauncherDialog::OnTrayExit() { PostClick(IDCANCEL); }
+
+void LauncherDialog::OnSetup() {
+  allowPopup = false;
+  // Setup hides a shown popup by disabling it; hidden first, the popup's
+  // list also lets go of the icons of a group that Setup may delete.
+  if (IsWindowVisible(hwnd())) HidePopup();
+  shortcutList.SetImageList(nullptr);
+  {
+    SetupDialog setup(hwnd());
+    setup.Run(groupList, backgroundColor, foregroundColor, logFont);
+  }
+  ApplyAppearance();
+}
 
 bool LauncherDialog::OnDestroy(Message&) {
   TearDownLauncher();

@@ -37,6 +37,9 @@ class LauncherDialog : public DialogT<LauncherDialog>, private ShortcutListOwner
   void ShowTrayMenu();
   void OnTraySetup();
   void OnTrayExit();
+  // Button 1001: the Setup dialog on the groups and the look, then the look
+  // applied and stored.
+  void OnSetup();
 
   bool OnDestroy(Message& m);
   bool OnEndSession(Message& m);

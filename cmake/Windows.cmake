@@ -38,9 +38,12 @@ add_library(quorvel_app STATIC
   popup/ShortcutList.cpp
   shell/Messages.cpp
   shell/ShellHelpers.cpp
+  setup/NameDialog.cpp
+  setup/SetupAppearance.cpp
+  setup/SetupDialog.cpp
   win/Dialog.cpp
 )
-target_include_directories(quorvel_app PUBLIC app popup shell win resources)
+target_include_directories(quorvel_app PUBLIC app popup setup shell win resources)
 target_compile_options(quorvel_app PRIVATE ${QV_WARNINGS})
 target_link_libraries(quorvel_app PUBLIC quorvel_core QVLHOOK
   comctl32 comdlg32 shell32 ole32 uuid winmm gdi32 user32 advapi32 kernel32)

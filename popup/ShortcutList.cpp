@@ -70,23 +70,26 @@ void ShortcutListCtrl::SetImageList(HIMAGELIST images) const {
   if (list_ != nullptr) SendMessageA(list_, LVM_SETIMAGELIST, LVSIL_NORMAL, reinterpret_cast<LPARAM>(images));
 }
 
+bool InsertShortcutItem(HWND list, int index, const ShortcutItem& shortcut) {
+  char text[kItemTextSize];
+  const std::size_t length = FittingLength(shortcut.name, kItemTextSize - 1, SystemLeadBytes());
+  std::memcpy(text, shortcut.name.data(), length);
+  text[length] = '\0';
+  LVITEMA item{};
+  item.mask = LVIF_TEXT | LVIF_IMAGE | LVIF_PARAM;
+  item.iItem = index;
+  item.iSubItem = 0;
+  item.pszText = text;
+  item.iImage = shortcut.iconIndex;
+  item.lParam = reinterpret_cast<LPARAM>(&shortcut);
+  return SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)) != -1;
+}
+
 void ShortcutListCtrl::Fill(const ProgramGroup& group) const {
   SetImageList(group.imageList.get());
-  const LeadBytes& lead = SystemLeadBytes();
   int index = 0;
   for (const auto& shortcut : group.shortcuts) {
-    char text[kItemTextSize];
-    const std::size_t length = FittingLength(shortcut->name, kItemTextSize - 1, lead);
-    std::memcpy(text, shortcut->name.data(), length);
-    text[length] = '\0';
-    LVITEMA item{};
-    item.mask = LVIF_TEXT | LVIF_IMAGE | LVIF_PARAM;
-    item.iItem = index;
-    item.iSubItem = 0;
-    item.pszText = text;
-    item.iImage = shortcut->iconIndex;
-    item.lParam = reinterpret_cast<LPARAM>(shortcut.get());
-    if (SendMessageA(list_, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)) == -1) return;
+    if (!InsertShortcutItem(list_, index, *shortcut)) return;
     ++index;
   }
 }

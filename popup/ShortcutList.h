@@ -12,6 +12,10 @@
 
 namespace qv {
 
+// Inserts one shortcut at `index` of a large-icon list view: its name (cut to
+// what an item holds), its icon and the record itself as the item's data.
+bool InsertShortcutItem(HWND list, int index, const ShortcutItem& shortcut);
+
 class ShortcutListOwner {
  public:
   // A pointer move over the list, in the list's client coordinates.

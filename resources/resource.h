@@ -24,6 +24,31 @@
 #define IDC_ABOUT 1002
 #define IDC_REFRESH 1003
 
+#ifndef IDC_STATIC
+#define IDC_STATIC (-1)
+#endif
+
+/* Setup dialog (besides IDOK, never visible, and IDCANCEL, "Close") */
+#define IDC_GROUPS 1000
+#define IDC_GROUP_NEW 1001
+#define IDC_GROUP_DELETE 1002
+#define IDC_GROUP_RENAME 1003
+#define IDC_SHORTCUTS 1004
+#define IDC_SHORTCUT_NEW 1005
+#define IDC_SHORTCUT_DELETE 1006
+#define IDC_EXAMPLE 1007
+#define IDC_SHORTCUT_RENAME 1010
+#define IDC_FOREGROUND_SWATCH 1012
+#define IDC_BACKGROUND_SWATCH 1013
+#define IDC_FONT_TEXT 1014
+#define IDC_FOREGROUND 1015
+#define IDC_BACKGROUND 1016
+#define IDC_FONT 1017
+
+/* Name dialog */
+#define IDC_NAME 1007
+#define IDC_NAME_PROMPT 1011
+
 /* Notification-area menu */
 #define IDM_TRAY_SETUP 32771
 #define IDM_TRAY_EXIT 32772

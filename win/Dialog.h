@@ -53,6 +53,7 @@ constexpr Route<D> OnNotify(UINT id, UINT code, LRESULT (D::*handler)(const NMHD
 // A class's route table: a view of a static array.
 template <class D>
 struct RouteList {
+  constexpr RouteList() : begin(nullptr), size(0) {}  // a class that routes nothing itself
   template <std::size_t N>
   constexpr RouteList(const Route<D> (&routes)[N]) : begin(routes), size(N) {}  // NOLINT: implicit by design
   const Route<D>* begin;

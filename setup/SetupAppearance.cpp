@@ -1,0 +1,105 @@
+// The "Menu" box of the Setup dialog: the popup's text colour, background
+// colour and font, chosen through the system's common dialogs, shown as two
+// swatches, a description and an example.
+#include "SetupDialog.h"
+
+#include <commdlg.h>
+
+#include <algorithm>
+#include <array>
+
+#include "SetupRules.h"
+#include "resource.h"
+
+namespace qv {
+
+namespace {
+
+// The colour dialogs' sixteen custom colours belong to the program: both
+// buttons share them, and they last as long as the program runs.
+std::array<COLORREF, 16>& CustomColors() {
+  static std::array<COLORREF, 16> colors = [] {
+    std::array<COLORREF, 16> white;
+    white.fill(RGB(255, 255, 255));
+    return white;
+  }();
+  return colors;
+}
+
+void RedrawNow(HWND control) { RedrawWindow(control, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW); }
+
+}  // namespace
+
+bool SetupDialog::PickColor(COLORREF& color, UniqueBrush& brush, int swatch) {
+  CHOOSECOLORA choose{};
+  choose.lStructSize = sizeof(choose);
+  choose.hwndOwner = hwnd();
+  choose.rgbResult = color;
+  choose.lpCustColors = CustomColors().data();
+  choose.Flags = color != 0 ? CC_RGBINIT : 0;
+  if (!ChooseColorA(&choose)) return false;
+  color = choose.rgbResult;
+  brush.reset(CreateSolidBrush(color));
+  RedrawNow(Item(swatch));
+  UpdateExample();
+  return true;
+}
+
+void SetupDialog::OnForegroundColor() { PickColor(foregroundColor, foregroundBrush, IDC_FOREGROUND_SWATCH); }
+
+void SetupDialog::OnBackgroundColor() { PickColor(backgroundColor, backgroundBrush, IDC_BACKGROUND_SWATCH); }
+
+void SetupDialog::OnFont() {
+  LOGFONTA chosen = logFont;
+  CHOOSEFONTA choose{};
+  choose.lStructSize = sizeof(choose);
+  choose.hwndOwner = hwnd();
+  choose.lpLogFont = &chosen;
+  choose.Flags = CF_SCREENFONTS | CF_TTONLY | CF_INITTOLOGFONTSTRUCT;
+  if (!ChooseFontA(&choose)) return;
+  logFont = chosen;
+  exampleFont.reset(CreateFontIndirectA(&logFont));
+  UpdateExample();
+}
+
+void SetupDialog::UpdateExample() {
+  WindowDc dc(owner_);
+  const int pixelsPerInch = dc ? GetDeviceCaps(dc.get(), LOGPIXELSY) : 0;
+  // The face name of a LOGFONT need not be terminated when it came from
+  // outside: read at most its size.
+  const char* face = logFont.lfFaceName;
+  const std::size_t faceLength =
+      static_cast<std::size_t>(std::find(face, face + LF_FACESIZE, '\0') - face);
+  SetItemText(IDC_FONT_TEXT, DescribeFont(std::string_view(face, faceLength), logFont.lfHeight, logFont.lfWeight,
+                                          logFont.lfItalic != 0, pixelsPerInch));
+  HWND example = Item(IDC_EXAMPLE);
+  SendMessageA(example, WM_SETFONT, reinterpret_cast<WPARAM>(exampleFont.get()), TRUE);
+  SetWindowTextA(example, "This is a test to see\r\nhow this will look!");
+  RedrawNow(example);
+}
+
+bool SetupDialog::OnControlColor(Message& m) {
+  const HDC dc = reinterpret_cast<HDC>(m.wParam);
+  switch (GetDlgCtrlID(reinterpret_cast<HWND>(m.lParam))) {
+    case IDC_EXAMPLE:
+      SetTextColor(dc, foregroundColor);
+      SetBkMode(dc, TRANSPARENT);
+      SetBkColor(dc, backgroundColor);
+      m.result = reinterpret_cast<LRESULT>(backgroundBrush.get());
+      return true;
+    case IDC_FOREGROUND_SWATCH:
+      SetBkMode(dc, OPAQUE);
+      SetBkColor(dc, foregroundColor);
+      m.result = reinterpret_cast<LRESULT>(foregroundBrush.get());
+      return true;
+    case IDC_BACKGROUND_SWATCH:
+      SetBkMode(dc, OPAQUE);
+      SetBkColor(dc, backgroundColor);
+      m.result = reinterpret_cast<LRESULT>(backgroundBrush.get());
+      return true;
+    default:
+      return false;  // the dialog's own colours
+  }
+}
+
+}  // namespace qv

@@ -1,0 +1,276 @@
+#include "SetupDialog.h"
+
+#include <commctrl.h>
+
+#include "Messages.h"
+#include "NameDialog.h"
+#include "SetupRules.h"
+#include "ShellHelpers.h"
+#include "ShortcutList.h"
+#include "resource.h"
+
+namespace qv {
+
+namespace {
+
+bool Listed(LRESULT index) { return index != LB_ERR && index != LB_ERRSPACE; }
+
+void EnableIf(HWND control, bool enable) {
+  // Only real changes: enabling repaints the button.
+  if ((IsWindowEnabled(control) != FALSE) != enable) EnableWindow(control, enable ? TRUE : FALSE);
+}
+
+// A group name names one folder directly in the program folder; with a path
+// separator in it the folder would land elsewhere, so the file system's
+// answer for a bad name is given instead.
+bool MakesOneFolder(const std::string& name) {
+  if (IsSingleFolderName(name, SystemLeadBytes())) return true;
+  SetLastError(ERROR_INVALID_NAME);
+  return false;
+}
+
+}  // namespace
+
+SetupDialog::SetupDialog(HWND owner) : DialogT(IDD_SETUP, owner), owner_(owner) {}
+
+RouteList<SetupDialog> SetupDialog::Routes() {
+  static const Route<SetupDialog> routes[] = {
+      OnCommand(IDC_GROUP_NEW, &SetupDialog::OnNewGroup, BN_CLICKED),
+      OnCommand(IDC_GROUP_RENAME, &SetupDialog::OnRenameGroup, BN_CLICKED),
+      OnCommand(IDC_GROUP_DELETE, &SetupDialog::OnDeleteGroup, BN_CLICKED),
+      OnCommand(IDC_GROUPS, &SetupDialog::OnGroupSelected, LBN_SELCHANGE),
+      OnCommand(IDC_GROUPS, &SetupDialog::OnRenameGroup, LBN_DBLCLK),
+      OnCommand(IDC_FOREGROUND, &SetupDialog::OnForegroundColor, BN_CLICKED),
+      OnCommand(IDC_BACKGROUND, &SetupDialog::OnBackgroundColor, BN_CLICKED),
+      OnCommand(IDC_FONT, &SetupDialog::OnFont, BN_CLICKED),
+      OnMessage(WM_CTLCOLORSTATIC, &SetupDialog::OnControlColor),
+  };
+  return routes;
+}
+
+void SetupDialog::Run(GroupList& groups, COLORREF& background, COLORREF& foreground, LOGFONTA& font) {
+  groupList = &groups;
+  backgroundColor = background;
+  foregroundColor = foreground;
+  logFont = font;
+  exampleFont.reset(CreateFontIndirectA(&logFont));
+  foregroundBrush.reset(CreateSolidBrush(foregroundColor));
+  backgroundBrush.reset(CreateSolidBrush(backgroundColor));
+  RunModal();
+  background = backgroundColor;
+  foreground = foregroundColor;
+  font = logFont;
+}
+
+bool SetupDialog::OnInitDialog() {
+  Dialog::OnInitDialog();
+  groupsBox = Item(IDC_GROUPS);
+  shortcutView = Item(IDC_SHORTCUTS);
+  SendMessageA(shortcutView, LVM_SETBKCOLOR, 0, RGB(255, 255, 255));
+  UpdateExample();
+
+  for (const auto& group : *groupList) {
+    const LRESULT index = SendMessageA(groupsBox, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(group->name.c_str()));
+    if (!Listed(index)) {
+      EndModal(IDCANCEL);
+      return true;
+    }
+    SendMessageA(groupsBox, LB_SETITEMDATA, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(group.get()));
+  }
+  if (GroupCount() > 0) SendMessageA(groupsBox, LB_SETCURSEL, 0, 0);
+  RefillShortcutView(nullptr);
+  UpdateButtonStates();
+  // The launcher lives in the background; the dialog must not open behind
+  // whatever the user is working in.
+  SetForegroundWindow(hwnd());
+  return true;  // the focus goes to the first tab stop, the groups list
+}
+
+void SetupDialog::OnOK() {
+  const HWND focus = GetFocus();
+  if (focus == groupsBox) {
+    if (GroupCount() > 0) PostClick(IDC_GROUP_RENAME);
+  } else if (focus == shortcutView) {
+    if (ShortcutCount() > 0) PostClick(IDC_SHORTCUT_RENAME);
+  }
+}
+
+bool SetupDialog::PreTranslateMessage(MSG& msg) {
+  if (msg.message != WM_KEYDOWN) return false;
+  const HWND focus = GetFocus();
+  int button = 0;
+  if (focus == groupsBox) {
+    if (msg.wParam == VK_INSERT) button = IDC_GROUP_NEW;
+    if (msg.wParam == VK_DELETE && GroupCount() > 0) button = IDC_GROUP_DELETE;
+  } else if (focus == shortcutView) {
+    if (msg.wParam == VK_INSERT && GroupCount() > 0) button = IDC_SHORTCUT_NEW;
+    if (msg.wParam == VK_DELETE && ShortcutCount() > 0) button = IDC_SHORTCUT_DELETE;
+  }
+  if (button == 0) return false;
+  PostClick(button);
+  return true;
+}
+
+void SetupDialog::UpdateButtonStates() {
+  const bool groupSelected = GroupCount() > 0 && SelectedGroup() != nullptr;
+  const bool anyShortcut = ShortcutCount() > 0;
+  EnableIf(Item(IDC_GROUP_RENAME), groupSelected);
+  EnableIf(Item(IDC_GROUP_DELETE), groupSelected);
+  EnableIf(Item(IDC_SHORTCUT_NEW), groupSelected);
+  EnableIf(Item(IDC_SHORTCUT_RENAME), anyShortcut);
+  EnableIf(Item(IDC_SHORTCUT_DELETE), anyShortcut);
+}
+
+int SetupDialog::GroupCount() const {
+  const LRESULT count = SendMessageA(groupsBox, LB_GETCOUNT, 0, 0);
+  return count > 0 ? static_cast<int>(count) : 0;
+}
+
+int SetupDialog::ShortcutCount() const {
+  const LRESULT count = SendMessageA(shortcutView, LVM_GETITEMCOUNT, 0, 0);
+  return count > 0 ? static_cast<int>(count) : 0;
+}
+
+ProgramGroup* SetupDialog::SelectedGroup(int* index) const {
+  const LRESULT selected = SendMessageA(groupsBox, LB_GETCURSEL, 0, 0);
+  if (selected == LB_ERR) return nullptr;
+  const LRESULT data = SendMessageA(groupsBox, LB_GETITEMDATA, static_cast<WPARAM>(selected), 0);
+  if (data == LB_ERR || data == 0) return nullptr;
+  if (index != nullptr) *index = static_cast<int>(selected);
+  return reinterpret_cast<ProgramGroup*>(data);
+}
+
+bool SetupDialog::ListGroup(ProgramGroup* group) {
+  const LRESULT index = SendMessageA(groupsBox, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(group->name.c_str()));
+  if (!Listed(index)) return false;
+  SendMessageA(groupsBox, LB_SETITEMDATA, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(group));
+  SendMessageA(groupsBox, LB_SETCURSEL, static_cast<WPARAM>(index), 0);
+  return true;
+}
+
+void SetupDialog::ClearShortcutView() {
+  SendMessageA(shortcutView, LVM_DELETEALLITEMS, 0, 0);
+  // The view borrows a group's icons; it must not hold them past the group.
+  SendMessageA(shortcutView, LVM_SETIMAGELIST, LVSIL_NORMAL, 0);
+}
+
+void SetupDialog::RefillShortcutView(const ShortcutItem* show) {
+  ClearShortcutView();
+  const ProgramGroup* group = SelectedGroup();
+  if (group == nullptr || !group->imageList) return;
+  SendMessageA(shortcutView, LVM_SETIMAGELIST, LVSIL_NORMAL, reinterpret_cast<LPARAM>(group->imageList.get()));
+  int shown = -1;
+  int index = 0;
+  for (const auto& item : group->shortcuts) {
+    if (!InsertShortcutItem(shortcutView, index, *item)) break;
+    if (item.get() == show) shown = index;
+    ++index;
+  }
+  if (shown >= 0) SendMessageA(shortcutView, LVM_ENSUREVISIBLE, static_cast<WPARAM>(shown), FALSE);
+}
+
+void SetupDialog::OnGroupSelected() { RefillShortcutView(nullptr); }
+
+void SetupDialog::OnNewGroup() {
+  SetFocus(groupsBox);
+  std::string name;
+  NameDialog ask(hwnd());
+  if (!ask.Run(name, nullptr, nullptr, *groupList)) return;
+
+  const std::string path = GetProgramFolder() + name;
+  if (!MakesOneFolder(name) || !CreateDirectoryA(path.c_str(), nullptr)) {
+    const std::string error = GetLastErrorText();
+    ShowWarningMessage(hwnd(), "File I/O Error",
+                       {"Quorvel! was unable to create the following", "sub directory:", "", path, "",
+                        "Error Information:", "", error});
+    return;
+  }
+  ProgramGroup* group = AddGroup(*groupList, path);
+  if (group == nullptr) {
+    RemoveDirectoryA(path.c_str());
+    ShowWarningMessage(hwnd(), "Insufficient Memory",
+                       {"Quorvel! was unable to add the new", "program group due to insufficient memory:", "", name});
+    return;
+  }
+  // The list box shows the name as typed; the record's comes from the path.
+  const LRESULT index = SendMessageA(groupsBox, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name.c_str()));
+  if (!Listed(index)) return;
+  SendMessageA(groupsBox, LB_SETITEMDATA, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(group));
+  SendMessageA(groupsBox, LB_SETCURSEL, static_cast<WPARAM>(index), 0);
+  RefillShortcutView(nullptr);
+}
+
+void SetupDialog::OnRenameGroup() {
+  SetFocus(groupsBox);
+  int index = -1;
+  ProgramGroup* group = SelectedGroup(&index);
+  if (group == nullptr) return;
+  std::string name;
+  NameDialog ask(hwnd());
+  if (!ask.Run(name, group, nullptr, *groupList)) return;
+
+  const std::string path = GetProgramFolder() + name;
+  if (!MakesOneFolder(name) || !MoveFileA(group->path.c_str(), path.c_str())) {
+    const std::string error = GetLastErrorText();
+    ShowWarningMessage(hwnd(), "File I/O Error",
+                       {"Quorvel! was unable to rename the", "following sub directory:", "", group->path, "",
+                        "Error Information:", "", error});
+    return;
+  }
+  // In place: the group keeps its place in the popup until the groups are
+  // read again.
+  group->name = name;
+  group->path = path;
+  for (auto& item : group->shortcuts) item->path = path + "\\" + GetFileNameOnly(item->path);
+
+  SendMessageA(groupsBox, LB_DELETESTRING, static_cast<WPARAM>(index), 0);
+  ListGroup(group);
+  RefillShortcutView(nullptr);
+}
+
+bool SetupDialog::DeleteGroupFiles(const ProgramGroup& group) {
+  WIN32_FIND_DATAA found{};
+  UniqueFind search(FindFirstFileA((group.path + "\\*.*").c_str(), &found));
+  if (!search) return true;  // nothing in it
+  do {
+    if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) continue;
+    if (!DeleteFileA((group.path + "\\" + found.cFileName).c_str())) {
+      const std::string error = GetLastErrorText();
+      search.reset();
+      ShowWarningMessage(hwnd(), "File I/O Error",
+                         {"Quorvel! was unable to delete the following item in the",
+                          "program group \"" + group.name + "\":", "", found.cFileName, "", "Error Information:", "",
+                          error});
+      return false;
+    }
+  } while (FindNextFileA(search.get(), &found));
+  return true;
+}
+
+void SetupDialog::OnDeleteGroup() {
+  SetFocus(groupsBox);
+  int index = -1;
+  ProgramGroup* group = SelectedGroup(&index);
+  if (group == nullptr) return;
+  if (!AskYesNo(hwnd(), "Delete Group", {"Are you sure you wish to delete the", "following group?:", "", group->name}))
+    return;
+  if (!AskYesNo(hwnd(), "Delete Group", {"Are you really sure?"})) return;
+
+  if (!DeleteGroupFiles(*group)) return;
+  ClearShortcutView();
+  RemoveAllShortcuts(*group);
+  if (!RemoveDirectoryA(group->path.c_str())) {
+    const std::string error = GetLastErrorText();
+    ShowWarningMessage(hwnd(), "File I/O Error",
+                       {"Quorvel! was unable to remove the", "following sub directory:", "", group->path, "",
+                        "Error Information:", "", error});
+    return;
+  }
+  RemoveGroup(*groupList, group);
+  const LRESULT left = SendMessageA(groupsBox, LB_DELETESTRING, static_cast<WPARAM>(index), 0);
+  const int select = SelectionAfterDelete(index, left > 0 ? static_cast<int>(left) : 0);
+  if (select >= 0) SendMessageA(groupsBox, LB_SETCURSEL, static_cast<WPARAM>(select), 0);
+  RefillShortcutView(nullptr);
+}
+
+}  // namespace qv

@@ -1,0 +1,71 @@
+// The Setup dialog: the program groups and their shortcuts, and the popup's
+// colours and font ("Menu"). Every change to groups and shortcuts is made on
+// disk first and then, in place, in the launcher's own group list, so the
+// popup shows it at its next showing; the colours and the font go back to the
+// launcher when the dialog closes. The groups are in SetupDialog.cpp, the
+// look in SetupAppearance.cpp.
+#pragma once
+
+#include <windows.h>
+
+#include "Dialog.h"
+#include "GroupStore.h"
+#include "Handles.h"
+
+namespace qv {
+
+class SetupDialog : public DialogT<SetupDialog> {
+ public:
+  explicit SetupDialog(HWND owner);
+
+  // Runs the dialog on the launcher's groups. The three values are read at
+  // the start and written back at the end, however the dialog ended.
+  void Run(GroupList& groups, COLORREF& background, COLORREF& foreground, LOGFONTA& font);
+
+  static RouteList<SetupDialog> Routes();
+
+ private:
+  bool OnInitDialog() override;
+  // Enter: never ends the dialog; renames what the focused list shows.
+  void OnOK() override;
+  bool PreTranslateMessage(MSG& msg) override;
+  void OnIdle() override { UpdateButtonStates(); }
+
+  void UpdateButtonStates();
+  // Lists the selected group's shortcuts, scrolling `show` into view.
+  void RefillShortcutView(const ShortcutItem* show);
+  void ClearShortcutView();
+  ProgramGroup* SelectedGroup(int* index = nullptr) const;
+  // Adds the group's entry to the list box and selects it; false when the
+  // list box refused it.
+  bool ListGroup(ProgramGroup* group);
+  int GroupCount() const;
+  int ShortcutCount() const;
+
+  void OnNewGroup();
+  void OnRenameGroup();
+  void OnDeleteGroup();
+  void OnGroupSelected();
+  bool DeleteGroupFiles(const ProgramGroup& group);
+
+  // The look (SetupAppearance.cpp).
+  void OnForegroundColor();
+  void OnBackgroundColor();
+  void OnFont();
+  bool PickColor(COLORREF& color, UniqueBrush& brush, int swatch);
+  void UpdateExample();
+  bool OnControlColor(Message& m);
+
+  HWND owner_;
+  HWND shortcutView = nullptr;  // control 1004
+  HWND groupsBox = nullptr;     // control 1000
+  GroupList* groupList = nullptr;
+  COLORREF backgroundColor = 0;
+  COLORREF foregroundColor = 0;
+  LOGFONTA logFont = {};
+  UniqueFont exampleFont;
+  UniqueBrush backgroundBrush;
+  UniqueBrush foregroundBrush;
+};
+
+}  // namespace qv

@@ -1,0 +1,85 @@
+#include "SetupRules.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace qv {
+namespace {
+
+NameVerdict Check(const std::string& typed, const std::vector<std::string_view>& others,
+                  std::string* trimmedOut = nullptr) {
+  std::string trimmed = "stale";
+  const NameVerdict verdict = CheckName(typed, others, trimmed);
+  if (trimmedOut != nullptr) *trimmedOut = trimmed;
+  return verdict;
+}
+
+TEST(SetupRules, NamesAreTrimmedOfEveryKindOfWhiteSpaceAndBlanksAloneAreEmpty) {
+  std::string trimmed;
+  EXPECT_EQ(NameVerdict::kAccepted, Check(" \t\v\fMy  Tools\r\n ", {}, &trimmed));
+  EXPECT_EQ("My  Tools", trimmed);  // inner blanks stay
+  EXPECT_EQ(NameVerdict::kEmpty, Check("   \t ", {}, &trimmed));
+  EXPECT_EQ("", trimmed);
+  EXPECT_EQ(NameVerdict::kEmpty, Check("", {}));
+}
+
+TEST(SetupRules, DuplicatesFoldOnlyAsciiLettersAndTheTrimmedNameIsCompared) {
+  const std::vector<std::string_view> others = {"Games", "Tools 2", "\xC4pfel"};
+  EXPECT_EQ(NameVerdict::kDuplicate, Check("gAMES", others));
+  EXPECT_EQ(NameVerdict::kDuplicate, Check("  tools 2 ", others));  // a folder "Tools 2.5" shows "Tools 2"
+  EXPECT_EQ(NameVerdict::kAccepted, Check("\xE4pfel", others));     // accented letters compare exactly
+  EXPECT_EQ(NameVerdict::kAccepted, Check("Tools", others));
+  // The item being renamed is not among the others: its own name in other
+  // letter case passes.
+  EXPECT_EQ(NameVerdict::kAccepted, Check("GAMES", {"Tools 2"}));
+}
+
+TEST(SetupRules, EightyCharactersAreTheLimitCountedBeforeTrimming) {
+  EXPECT_EQ(NameVerdict::kAccepted, Check(std::string(80, 'x'), {}));
+  EXPECT_EQ(NameVerdict::kTooLong, Check(std::string(81, 'x'), {}));
+  // An over-long initial text of blanks is refused for its length first.
+  EXPECT_EQ(NameVerdict::kTooLong, Check(std::string(79, 'x') + "  ", {}));
+}
+
+TEST(SetupRules, APathSeparatorMakesNoSingleFolderButATrailByteDoesNot) {
+  LeadBytes sjis;
+  for (int b = 0x81; b <= 0x9F; ++b) sjis.set(static_cast<std::size_t>(b));
+  EXPECT_TRUE(IsSingleFolderName("Tools 2.5", sjis));
+  EXPECT_FALSE(IsSingleFolderName("..\\Elsewhere", sjis));
+  EXPECT_FALSE(IsSingleFolderName("a/b", sjis));
+  EXPECT_TRUE(IsSingleFolderName("\x95\x5C", sjis));              // one kanji whose trail byte is 0x5C
+  EXPECT_FALSE(IsSingleFolderName("\x95\x5C\x5C", LeadBytes()));  // the same bytes in a single-byte page
+}
+
+TEST(SetupRules, MulDivRoundsHalvesAwayFromZeroAndRefusesWhatCannotBe) {
+  EXPECT_EQ(-11, MulDivRounded(-15, 72, 96));  // -11.25
+  EXPECT_EQ(-11, MulDivRounded(-14, 72, 96));  // -10.5
+  EXPECT_EQ(11, MulDivRounded(14, 72, 96));
+  EXPECT_EQ(11, MulDivRounded(-14, 72, -96));
+  EXPECT_EQ(-1, MulDivRounded(5, 72, 0));
+  EXPECT_EQ(-1, MulDivRounded(0x7FFFFFFF, 72, 1));  // does not fit 32 bits
+  EXPECT_EQ(0x7FFFFFFF, MulDivRounded(0x7FFFFFFF, 72, 72));  // 64-bit product
+}
+
+TEST(SetupRules, FontDescriptionShowsPointsAtTheScreenResolutionAndOneStyle) {
+  EXPECT_EQ("Arial, 11pt", DescribeFont("Arial", -15, 400, false, 96));
+  EXPECT_EQ("Arial, 11pt", DescribeFont("Arial", -14, 0, false, 96));
+  EXPECT_EQ("Arial, 12pt (Bold/Italic)", DescribeFont("Arial", -16, 700, true, 96));
+  EXPECT_EQ("Arial, 12pt (Bold)", DescribeFont("Arial", -16, 401, false, 96));  // 401 is bold
+  EXPECT_EQ("Arial, 12pt (Italic)", DescribeFont("Arial", -16, 400, true, 96));
+  EXPECT_EQ("Times New Roman, 18pt", DescribeFont("Times New Roman", -24, 400, false, 96));
+  EXPECT_EQ("Arial, 14pt", DescribeFont("Arial", -24, 400, false, 120));
+  EXPECT_EQ("Arial, -12pt", DescribeFont("Arial", 16, 400, false, 96));  // a cell height
+}
+
+TEST(SetupRules, AfterADeleteTheSameIndexOrTheNewLastIsSelected) {
+  EXPECT_EQ(1, SelectionAfterDelete(1, 3));   // the next one slides into place
+  EXPECT_EQ(2, SelectionAfterDelete(3, 3));   // the last went: the new last
+  EXPECT_EQ(0, SelectionAfterDelete(0, 1));
+  EXPECT_EQ(-1, SelectionAfterDelete(0, 0));  // the only one went: none
+}
+
+}  // namespace
+}  // namespace qv
