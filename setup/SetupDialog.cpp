@@ -210,7 +210,7 @@ void SetupDialog::OnRenameGroup() {
   if (!ask.Run(name, group, nullptr, *groupList)) return;
 
   const std::string path = GetProgramFolder() + name;
-  if (!MakesOneFolder(name) || !MoveFileA(group->path.c_str(), path.c_str())) {
+  if (!MakesOneFolder(name) || !RenamePath(group->path, path)) {
     const std::string error = GetLastErrorText();
     ShowWarningMessage(hwnd(), "File I/O Error",
                        {"Quorvel! was unable to rename the", "following sub directory:", "", group->path, "",

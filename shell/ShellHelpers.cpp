@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "Handles.h"
+#include "NameOrder.h"
 
 namespace qv {
 
@@ -64,6 +65,33 @@ HRESULT CreateShellLink(const std::string& linkPath, const ShellLinkSpec& conten
   if (MultiByteToWideChar(CP_ACP, MB_PRECOMPOSED, linkPath.c_str(), -1, widePath.data(), wideLength) <= 0)
     return HRESULT_FROM_WIN32(GetLastError());
   return file->Save(widePath.data(), TRUE);
+}
+
+namespace {
+
+// The name a file or folder has on disk, letter case included.
+std::string StoredName(const std::string& path) {
+  WIN32_FIND_DATAA found{};
+  UniqueFind search(FindFirstFileA(path.c_str(), &found));
+  return search ? std::string(found.cFileName) : std::string();
+}
+
+}  // namespace
+
+bool RenamePath(const std::string& from, const std::string& to) {
+  if (!MoveFileA(from.c_str(), to.c_str())) return false;
+  if (from == to || !SameName(from, to)) return true;
+  const std::string wanted = GetFileNameOnly(to);
+  if (StoredName(to) == wanted) return true;
+  // Only the letter case changed, and the file system kept the old one:
+  // a detour through a passing name makes the new case stick.
+  const std::string passing = to + ".~rename";
+  if (!MoveFileA(to.c_str(), passing.c_str())) return false;
+  if (MoveFileA(passing.c_str(), to.c_str())) return true;
+  const DWORD error = GetLastError();
+  MoveFileA(passing.c_str(), from.c_str());
+  SetLastError(error);
+  return false;
 }
 
 bool FolderExists(const std::string& path) {

@@ -36,6 +36,11 @@ std::string GetBaseTitle(const std::string& path);
 // that name. COM must be initialised on the calling thread.
 HRESULT CreateShellLink(const std::string& linkPath, const ShellLinkSpec& contents);
 
+// Moves a file or folder to a new name, as MoveFileA does, and makes a change
+// of letter case alone stick where the file system would keep the old case.
+// False with the system's error set.
+bool RenamePath(const std::string& from, const std::string& to);
+
 // True when `path` names an existing folder; a drive root written as "C:\"
 // is answered from the drive list alone.
 bool FolderExists(const std::string& path);

@@ -55,6 +55,9 @@ INT_PTR Dialog::RunModal() {
 
   const bool disableOwner = owner_ != nullptr && IsWindowEnabled(owner_);
   if (disableOwner) EnableWindow(owner_, FALSE);
+  // As the system's modal dialogs do, a template without the visible style
+  // is shown once it is initialised (unless it ended right away).
+  if (!ending_ && hwnd_ != nullptr && !IsWindowVisible(hwnd_)) ShowWindow(hwnd_, SW_SHOWNORMAL);
 
   MSG msg;
   while (!ending_ && hwnd_ != nullptr) {

@@ -13,6 +13,7 @@
 #include <iterator>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "Handles.h"
 #include "TrayIcon.h"
@@ -79,55 +80,169 @@ class ResourcesTest : public ::testing::Test {
   qv::UniqueModule exe;
 };
 
-TEST_F(ResourcesTest, PopupDialogTemplate) {
-  Reader r{Bytes(exe.get(), RT_DIALOG, IDD_POPUP)};
-  ASSERT_EQ(1, r.Get<WORD>());       // DLGTEMPLATEEX
-  ASSERT_EQ(0xFFFF, r.Get<WORD>());
-  r.Get<DWORD>();                    // help id
-  EXPECT_EQ(Hex(WS_EX_TOOLWINDOW | WS_EX_APPWINDOW), Hex(r.Get<DWORD>()));
-  EXPECT_EQ(Hex(WS_POPUP | WS_VISIBLE | DS_MODALFRAME | DS_SETFONT), Hex(r.Get<DWORD>()));
+struct TemplateItem {
+  DWORD id;
+  std::string className;  // "#128" and up: the system class atoms
+  std::string text;
+  DWORD style;
+  short x, y, cx, cy;
+};
+struct DialogTemplate {
+  DWORD exStyle = 0;
+  DWORD style = 0;
+  short cx = 0, cy = 0;
+  std::string caption;
+  WORD pointSize = 0;
+  std::string face;
+  std::vector<TemplateItem> items;
+};
+
+// An extended dialog template, as windres writes them.
+DialogTemplate ParseTemplate(std::string_view bytes) {
+  Reader r{bytes};
+  DialogTemplate t;
+  EXPECT_EQ(1, r.Get<WORD>());  // DLGTEMPLATEEX
+  EXPECT_EQ(0xFFFF, r.Get<WORD>());
+  r.Get<DWORD>();  // help id
+  t.exStyle = r.Get<DWORD>();
+  t.style = r.Get<DWORD>();
   const WORD count = r.Get<WORD>();
-  r.Skip(4 * sizeof(short));         // rectangle
+  r.Skip(2 * sizeof(short));
+  t.cx = r.Get<short>();
+  t.cy = r.Get<short>();
   EXPECT_EQ("", r.NameOrOrdinal());  // menu
   EXPECT_EQ("", r.NameOrOrdinal());  // class
-  EXPECT_EQ("", r.NameOrOrdinal());  // caption
-  EXPECT_EQ(8, r.Get<WORD>());
-  r.Skip(2 * sizeof(WORD));          // weight, italic, charset
-  EXPECT_EQ("MS Sans Serif", r.NameOrOrdinal());
-
-  constexpr DWORD kShown = WS_CHILD | WS_VISIBLE | WS_TABSTOP;
-  const struct {
-    DWORD id;
-    const char* className;
-    const char* text;
-    DWORD style;
-  } expected[] = {
-      {IDOK, "Button", "OK", WS_CHILD | BS_DEFPUSHBUTTON},
-      {IDC_SETUP, "Button", "Setup...", kShown | BS_PUSHBUTTON},
-      {IDC_REFRESH, "Button", "Refresh", kShown | BS_PUSHBUTTON},
-      {IDC_ABOUT, "Button", "About...", kShown | BS_PUSHBUTTON},
-      {IDCANCEL, "Button", "Exit", kShown | BS_PUSHBUTTON},
-      {IDC_SHORTCUT_LIST, "SysListView32", "",
-       kShown | WS_BORDER | LVS_ICON | LVS_SINGLESEL | LVS_SHOWSELALWAYS | LVS_SHAREIMAGELISTS | LVS_AUTOARRANGE},
-  };
-  ASSERT_EQ(std::size(expected), static_cast<std::size_t>(count));
-  for (const auto& want : expected) {
-    SCOPED_TRACE(want.text);
+  t.caption = r.NameOrOrdinal();
+  t.pointSize = r.Get<WORD>();
+  r.Skip(2 * sizeof(WORD));  // weight, italic, charset
+  t.face = r.NameOrOrdinal();
+  for (WORD i = 0; i < count && r.at < bytes.size(); ++i) {
     r.AlignTo4();
     r.Get<DWORD>();  // help id
     EXPECT_EQ(0u, r.Get<DWORD>());
-    EXPECT_EQ(Hex(want.style), Hex(r.Get<DWORD>()));
-    for (short coordinate : {0, 0, 50, 14}) EXPECT_EQ(coordinate, r.Get<short>());
-    EXPECT_EQ(want.id, r.Get<DWORD>());
-    const std::string className = r.NameOrOrdinal();
-    // The button class may be stored as its atom; windres also capitalises
-    // class names, which the system matches without regard to case.
-    const bool isButtonAtom = className == "#128" && std::string_view(want.className) == "Button";
-    EXPECT_TRUE(isButtonAtom || lstrcmpiA(className.c_str(), want.className) == 0) << className;
-    EXPECT_EQ(want.text, r.NameOrOrdinal());
+    TemplateItem item{};
+    item.style = r.Get<DWORD>();
+    item.x = r.Get<short>();
+    item.y = r.Get<short>();
+    item.cx = r.Get<short>();
+    item.cy = r.Get<short>();
+    item.id = r.Get<DWORD>();
+    item.className = r.NameOrOrdinal();
+    item.text = r.NameOrOrdinal();
     r.Skip(r.Get<WORD>());  // creation data
+    t.items.push_back(item);
   }
-  EXPECT_LE(r.at, r.bytes.size());
+  EXPECT_LE(r.at, bytes.size());
+  return t;
+}
+
+// windres may store a class as its atom, and capitalises names, which the
+// system matches without regard to case.
+bool SameClass(const std::string& stored, const char* wanted) {
+  static const struct {
+    const char* atom;
+    const char* name;
+  } atoms[] = {{"#128", "Button"}, {"#129", "Edit"}, {"#130", "Static"}, {"#131", "ListBox"}};
+  for (const auto& a : atoms)
+    if (stored == a.atom) return lstrcmpiA(a.name, wanted) == 0;
+  return lstrcmpiA(stored.c_str(), wanted) == 0;
+}
+
+struct WantedItem {
+  DWORD id;
+  const char* className;
+  const char* text;
+  short x, y, cx, cy;
+  DWORD style;  // these bits at least
+};
+
+void ExpectItems(const DialogTemplate& t, const std::vector<WantedItem>& wanted) {
+  ASSERT_EQ(wanted.size(), t.items.size());
+  for (std::size_t i = 0; i < wanted.size(); ++i) {
+    const WantedItem& want = wanted[i];
+    const TemplateItem& item = t.items[i];
+    SCOPED_TRACE(std::string(want.text) + " #" + std::to_string(want.id));
+    EXPECT_EQ(want.id, item.id == 0xFFFF ? DWORD(-1) : item.id);
+    EXPECT_TRUE(SameClass(item.className, want.className)) << item.className;
+    EXPECT_EQ(want.text, item.text);
+    EXPECT_EQ(want.x, item.x);
+    EXPECT_EQ(want.y, item.y);
+    EXPECT_EQ(want.cx, item.cx);
+    EXPECT_EQ(want.cy, item.cy);
+    EXPECT_EQ(Hex(want.style), Hex(item.style & want.style));
+  }
+}
+
+constexpr DWORD kShown = WS_CHILD | WS_VISIBLE | WS_TABSTOP;
+
+TEST_F(ResourcesTest, PopupDialogTemplate) {
+  const DialogTemplate t = ParseTemplate(Bytes(exe.get(), RT_DIALOG, IDD_POPUP));
+  EXPECT_EQ(Hex(WS_EX_TOOLWINDOW | WS_EX_APPWINDOW), Hex(t.exStyle));
+  EXPECT_EQ(Hex(WS_POPUP | WS_VISIBLE | DS_MODALFRAME | DS_SETFONT), Hex(t.style));
+  EXPECT_EQ("", t.caption);
+  EXPECT_EQ(8, t.pointSize);
+  EXPECT_EQ("MS Sans Serif", t.face);
+  ExpectItems(t, {
+                     {IDOK, "Button", "OK", 0, 0, 50, 14, WS_CHILD | BS_DEFPUSHBUTTON},
+                     {IDC_SETUP, "Button", "Setup...", 0, 0, 50, 14, kShown | BS_PUSHBUTTON},
+                     {IDC_REFRESH, "Button", "Refresh", 0, 0, 50, 14, kShown | BS_PUSHBUTTON},
+                     {IDC_ABOUT, "Button", "About...", 0, 0, 50, 14, kShown | BS_PUSHBUTTON},
+                     {IDCANCEL, "Button", "Exit", 0, 0, 50, 14, kShown | BS_PUSHBUTTON},
+                     {IDC_SHORTCUT_LIST, "SysListView32", "", 0, 0, 50, 14,
+                      kShown | WS_BORDER | LVS_ICON | LVS_SINGLESEL | LVS_SHOWSELALWAYS | LVS_SHAREIMAGELISTS |
+                          LVS_AUTOARRANGE},
+                 });
+  EXPECT_FALSE(t.items.front().style & WS_VISIBLE) << "OK is never shown";
+}
+
+TEST_F(ResourcesTest, SetupAndNameDialogTemplates) {
+  const DialogTemplate setup = ParseTemplate(Bytes(exe.get(), RT_DIALOG, IDD_SETUP));
+  EXPECT_EQ(Hex(WS_EX_ACCEPTFILES), Hex(setup.exStyle));
+  EXPECT_EQ(Hex(WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME), Hex(setup.style & ~(DS_SETFONT | DS_CENTER)));
+  EXPECT_EQ(340, setup.cx);
+  EXPECT_EQ(295, setup.cy);
+  EXPECT_EQ("Quorvel! Setup", setup.caption);
+  EXPECT_EQ("MS Sans Serif", setup.face);
+  const DWORD tab = WS_VISIBLE | WS_TABSTOP;
+  ExpectItems(setup, {
+                         {DWORD(-1), "Button", "&Groups:", 7, 91, 158, 173, BS_GROUPBOX},
+                         {IDC_GROUPS, "ListBox", "", 16, 105, 138, 126,
+                          tab | LBS_SORT | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_VSCROLL},
+                         {IDC_GROUP_NEW, "Button", "New...", 16, 242, 41, 14, tab},
+                         {IDC_GROUP_RENAME, "Button", "Rename...", 64, 242, 41, 14, tab},
+                         {IDC_GROUP_DELETE, "Button", "Delete...", 112, 242, 41, 14, tab},
+                         {DWORD(-1), "Button", "&Shortcuts:", 171, 91, 159, 173, BS_GROUPBOX},
+                         {IDC_SHORTCUTS, "SysListView32", "", 182, 105, 137, 126,
+                          tab | LVS_ICON | LVS_SINGLESEL | LVS_AUTOARRANGE | LVS_SHAREIMAGELISTS},
+                         {IDC_SHORTCUT_NEW, "Button", "New...", 182, 242, 41, 14, tab},
+                         {IDC_SHORTCUT_RENAME, "Button", "Rename...", 230, 242, 41, 14, tab},
+                         {IDC_SHORTCUT_DELETE, "Button", "Delete...", 278, 242, 41, 14, tab},
+                         {IDCANCEL, "Button", "Close", 7, 274, 50, 14, tab},
+                         {DWORD(-1), "Button", "Menu:", 7, 7, 323, 78, BS_GROUPBOX},
+                         {IDC_FOREGROUND, "Button", "&Foreground color...", 16, 21, 72, 14, tab},
+                         {IDC_FOREGROUND_SWATCH, "Static", "", 97, 21, 59, 14, WS_VISIBLE},
+                         {IDC_BACKGROUND, "Button", "&Background color...", 16, 41, 72, 14, tab},
+                         {IDC_BACKGROUND_SWATCH, "Static", "", 97, 41, 59, 14, WS_VISIBLE},
+                         {IDC_FONT, "Button", "F&ont:", 16, 61, 34, 14, tab},
+                         {IDC_FONT_TEXT, "Static", "", 60, 61, 258, 14, SS_CENTER | SS_CENTERIMAGE},
+                         {DWORD(-1), "Static", "Example:", 167, 19, 30, 8, WS_VISIBLE},
+                         {IDC_EXAMPLE, "Edit", "", 167, 30, 151, 25, ES_MULTILINE | ES_READONLY | WS_BORDER},
+                         {IDOK, "Button", "OK", 167, 274, 50, 14, BS_DEFPUSHBUTTON},
+                     });
+  EXPECT_FALSE(setup.items[19].style & WS_TABSTOP) << "the example takes no Tab";
+  EXPECT_FALSE(setup.items[20].style & WS_VISIBLE) << "OK is never shown";
+
+  const DialogTemplate name = ParseTemplate(Bytes(exe.get(), RT_DIALOG, IDD_NAME));
+  EXPECT_EQ(Hex(WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME), Hex(name.style & ~(DS_SETFONT | DS_CENTER)));
+  EXPECT_EQ(186, name.cx);
+  EXPECT_EQ(66, name.cy);
+  EXPECT_EQ("", name.caption);
+  ExpectItems(name, {
+                        {IDC_NAME_PROMPT, "Static", "Please enter the name of the group:", 7, 7, 172, 8, WS_VISIBLE},
+                        {IDC_NAME, "Edit", "", 7, 20, 172, 14, tab | WS_BORDER | ES_AUTOHSCROLL},
+                        {IDOK, "Button", "OK", 7, 45, 50, 14, tab | BS_DEFPUSHBUTTON},
+                        {IDCANCEL, "Button", "Cancel", 65, 45, 50, 14, tab},
+                    });
 }
 
 TEST_F(ResourcesTest, TrayMenuOffersSetupAsItsDefaultAndExit) {

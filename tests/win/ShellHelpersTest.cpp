@@ -142,6 +142,34 @@ TEST(FolderChecks, OnlyAnExistingFolderCounts) {
   EXPECT_FALSE(qv::FolderExists(tree / "Su?"));
 }
 
+std::string StoredName(const std::string& path) {
+  WIN32_FIND_DATAA found{};
+  HANDLE search = FindFirstFileA(path.c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return std::string();
+  FindClose(search);
+  return found.cFileName;
+}
+
+TEST(RenamePath, MovesAndMakesACaseOnlyChangeStick) {
+  testtree::TempTree tree;
+  ASSERT_TRUE(tree.Folder("beta"));
+  ASSERT_TRUE(tree.File("beta\\b.txt"));
+  ASSERT_TRUE(qv::RenamePath(tree / "beta", tree / "BETA"));
+  EXPECT_EQ("BETA", StoredName(tree / "beta"));
+  EXPECT_TRUE(qv::FolderExists(tree / "BETA"));
+  EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA((tree / "BETA.~rename").c_str()));
+  ASSERT_TRUE(qv::RenamePath(tree / "BETA", tree / "BETA"));  // its own name
+  ASSERT_TRUE(qv::RenamePath(tree / "BETA", tree / "Gamma"));
+  EXPECT_EQ("b.txt", StoredName(tree / "Gamma\\b.txt"));
+
+  // A refused move keeps the system's error for the report.
+  ASSERT_TRUE(tree.Folder("Taken"));
+  EXPECT_FALSE(qv::RenamePath(tree / "Gamma", tree / "Taken"));
+  EXPECT_EQ(static_cast<DWORD>(ERROR_ALREADY_EXISTS), GetLastError());
+  EXPECT_FALSE(qv::RenamePath(tree / "Missing", tree / "missing"));
+  EXPECT_EQ(static_cast<DWORD>(ERROR_FILE_NOT_FOUND), GetLastError());
+}
+
 TEST(FolderChecks, DriveRootsFollowTheDriveList) {
   EXPECT_TRUE(qv::FolderExists("C:\\"));
   EXPECT_TRUE(qv::FolderExists("c:\\"));
