@@ -22,7 +22,7 @@ add_dependencies(qv_win_tests QUORVEL)
 
 # Drives the real QUORVEL.EXE the way a person would.
 # The popup's own layout arithmetic tells the driver where to point.
-add_library(qv_driver STATIC tests/e2e/Driver.cpp tests/e2e/Png.cpp)
+add_library(qv_driver STATIC tests/e2e/Driver.cpp tests/e2e/Png.cpp tests/e2e/CommonDialogs.cpp)
 target_include_directories(qv_driver PUBLIC tests/e2e hook resources)
 target_compile_options(qv_driver PRIVATE ${QV_WARNINGS})
 target_link_libraries(qv_driver PUBLIC quorvel_core psapi ole32 uuid gdi32 user32 kernel32)
@@ -36,6 +36,7 @@ add_executable(qv_e2e
   tests/e2e/StartupTest.cpp
   tests/e2e/HotZoneHookTest.cpp
   tests/e2e/PopupTest.cpp
+  tests/e2e/SetupTest.cpp
 )
 target_compile_options(qv_e2e PRIVATE ${QV_WARNINGS})
 target_link_libraries(qv_e2e PRIVATE qv_driver gtest_main)

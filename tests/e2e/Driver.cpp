@@ -219,6 +219,43 @@ void MouseButton(DWORD downOrUpFlag) {
   SendInput(1, &input, sizeof input);
 }
 
+void PressKey(WORD virtualKey) {
+  INPUT input[2]{};
+  input[0].type = input[1].type = INPUT_KEYBOARD;
+  input[0].ki.wVk = input[1].ki.wVk = virtualKey;
+  input[1].ki.dwFlags = KEYEVENTF_KEYUP;
+  SendInput(2, input, sizeof(INPUT));
+}
+
+void TypeText(const std::string& text) {
+  for (char c : text) {
+    const SHORT key = VkKeyScanA(c);
+    if (key == -1) continue;
+    const bool shift = (key & 0x100) != 0;
+    if (shift) {
+      INPUT down{};
+      down.type = INPUT_KEYBOARD;
+      down.ki.wVk = VK_SHIFT;
+      SendInput(1, &down, sizeof down);
+    }
+    PressKey(static_cast<WORD>(key & 0xFF));
+    if (shift) {
+      INPUT up{};
+      up.type = INPUT_KEYBOARD;
+      up.ki.wVk = VK_SHIFT;
+      up.ki.dwFlags = KEYEVENTF_KEYUP;
+      SendInput(1, &up, sizeof up);
+    }
+  }
+}
+
+HWND FocusOf(HWND window) {
+  GUITHREADINFO info{};
+  info.cbSize = sizeof info;
+  if (!GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info)) return nullptr;
+  return info.hwndFocus;
+}
+
 POINT CursorPos() {
   POINT pt{};
   GetCursorPos(&pt);
@@ -289,6 +326,59 @@ std::vector<std::string> ListTexts(HWND list) {
   for (const ListItem& item : ReadListItems(list)) texts.push_back(item.text);
   return texts;
 }
+
+
+std::string Narrow(const std::wstring& wide) {
+  if (wide.empty()) return std::string();
+  const int size = WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0, nullptr, nullptr);
+  std::string text(static_cast<std::size_t>(size > 0 ? size : 0), '\0');
+  if (size > 0)
+    WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), &text[0], size, nullptr, nullptr);
+  return text;
+}
+
+std::wstring Widen(const std::string& text) {
+  if (text.empty()) return std::wstring();
+  const int size = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+  std::wstring wide(static_cast<std::size_t>(size > 0 ? size : 0), L'\0');
+  if (size > 0) MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), &wide[0], size);
+  return wide;
+}
+
+bool SetControlText(HWND control, const std::string& text) {
+  const std::wstring wide = Widen(text);
+  DWORD_PTR result = 0;
+  return SendMessageTimeoutW(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(wide.c_str()), SMTO_ABORTIFHUNG, 2000,
+                             &result) != 0;
+}
+
+// Asked in wide characters: that is the form in which Wine carries these
+// requests to another process and back.
+std::string ControlText(HWND control) {
+  DWORD_PTR length = 0;
+  if (!SendMessageTimeoutW(control, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 2000, &length)) return std::string();
+  std::wstring text(length + 1, L'\0');
+  DWORD_PTR got = 0;
+  SendMessageTimeoutW(control, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(&text[0]), SMTO_ABORTIFHUNG, 2000,
+                      &got);
+  text.resize(got <= length ? got : 0);
+  return Narrow(text);
+}
+
+std::vector<std::string> ListBoxTexts(HWND box) {
+  std::vector<std::string> texts;
+  const LRESULT count = SendMessageW(box, LB_GETCOUNT, 0, 0);
+  for (LRESULT i = 0; i < count; ++i) {
+    const LRESULT length = SendMessageW(box, LB_GETTEXTLEN, static_cast<WPARAM>(i), 0);
+    std::wstring text(length > 0 ? static_cast<std::size_t>(length) + 1 : 1, L'\0');
+    const LRESULT got = SendMessageW(box, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&text[0]));
+    text.resize(got > 0 && got <= length ? static_cast<std::size_t>(got) : 0);
+    texts.push_back(Narrow(text));
+  }
+  return texts;
+}
+
+int ListBoxSelection(HWND box) { return static_cast<int>(SendMessageA(box, LB_GETCURSEL, 0, 0)); }
 
 bool WriteTextFile(const std::string& path, const std::string& text) {
   HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);

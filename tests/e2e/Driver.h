@@ -58,6 +58,14 @@ void Pump(DWORD ms, const std::function<bool()>& until = nullptr);
 bool PumpUntil(DWORD timeoutMs, const std::function<bool()>& condition);
 
 std::string WindowText(HWND window);
+// The text of a control of another process, asked of the control itself
+// (an edit control's text is not the window text the system keeps).
+std::string ControlText(HWND control);
+bool SetControlText(HWND control, const std::string& text);
+// Text in the system's code page and in UTF-16, the form in which Wine
+// carries text to another process and back.
+std::string Narrow(const std::wstring& wide);
+std::wstring Widen(const std::string& text);
 std::string ClassName(HWND window);
 DWORD ProcessOf(HWND window);
 // The first top-level window, hidden or not, matching both (0: any process).
@@ -87,6 +95,12 @@ void MoveMouse(int x, int y);
 void MouseButton(DWORD downOrUpFlag);
 POINT CursorPos();
 
+// Keys through the system's input queue, to whatever has the focus.
+void PressKey(WORD virtualKey);
+void TypeText(const std::string& text);
+// The window that has the keyboard focus in the thread of `window`.
+HWND FocusOf(HWND window);
+
 // A click where the pointer is moved to first.
 void ClickAt(int x, int y, DWORD down = MOUSEEVENTF_LEFTDOWN, DWORD up = MOUSEEVENTF_LEFTUP);
 
@@ -106,6 +120,10 @@ struct ListItem {
 };
 std::vector<ListItem> ReadListItems(HWND list);
 std::vector<std::string> ListTexts(HWND list);
+// The entries of a list box of another process, in list order, and the
+// selected one's index (-1: none).
+std::vector<std::string> ListBoxTexts(HWND box);
+int ListBoxSelection(HWND box);
 
 // Files for the scenarios.
 bool WriteTextFile(const std::string& path, const std::string& text = std::string());

@@ -5,16 +5,12 @@
 
 #include <memory>
 
-#include "Driver.h"
-#include "PopupLayout.h"
+#include "LauncherTest.h"
 
 namespace e2e {
 namespace {
 
 constexpr UINT kTrayCallback = WM_USER + 3;
-constexpr COLORREF kYellow = RGB(255, 255, 0);  // the default text and frame colour
-constexpr int kShortcutList = 1000;
-constexpr int kRefresh = 1003;
 
 double Now() {
   LARGE_INTEGER frequency, counter;
@@ -23,96 +19,8 @@ double Now() {
   return static_cast<double>(counter.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
 }
 
-class Popup : public ::testing::Test {
+class Popup : public LauncherTest {
  protected:
-  void TearDown() override {
-    if (launcher && launcher->Running()) ExitLauncher();
-  }
-
-  // A group folder with (empty) files.
-  void Group(const std::string& folderName, const std::vector<std::string>& files) {
-    ASSERT_TRUE(CreateDirectoryA(folder.File(folderName).c_str(), nullptr)) << folderName;
-    for (const std::string& file : files) ASSERT_TRUE(WriteTextFile(folder.File(folderName + "\\" + file)));
-  }
-
-  void Start() {
-    launcher = std::make_unique<Process>("\"" + folder.Launcher() + "\"");
-    ASSERT_TRUE(launcher->started());
-    window = WaitForLauncher(*launcher);
-    ASSERT_NE(window, nullptr);
-    ASSERT_TRUE(launcher->WaitForIdle(10000));
-    ASSERT_TRUE(PumpUntil(5000, [this] { return !IsWindowVisible(window); }));
-    list = GetDlgItem(window, kShortcutList);
-    strip = hook.triggerStrip();
-    Rest();
-  }
-
-  void ExitLauncher() {
-    Rest();
-    ClickButton(window, IDCANCEL);
-    MessageBoxView box = WaitForMessageBox(launcher->id(), "Exit Quorvel!");
-    ASSERT_NE(box.window, nullptr);
-    ClickButton(box.window, IDYES);
-    EXPECT_TRUE(launcher->WaitForExit(10000));
-  }
-
-  // Somewhere in the left half, where the popup never is.
-  void Rest() {
-    MoveMouse(100, 300);
-    Pump(100);
-  }
-  bool Visible() const { return IsWindowVisible(window) != FALSE; }
-  bool Show() {
-    Rest();
-    MoveMouse((strip.left + strip.right) / 2, strip.top);
-    return PumpUntil(5000, [this] { return Visible(); });
-  }
-  bool HiddenAfterMoveTo(int x, int y) {
-    MoveMouse(x, y);
-    return PumpUntil(3000, [this] { return !Visible(); });
-  }
-
-  // Where the launcher lays its popup out, worked out here with the default
-  // font measured in this process.
-  qv::PopupLayout Expected(const std::vector<std::string>& names) const {
-    qv::PopupLayoutInput in;
-    const RECT work = WorkArea();
-    in.workArea = qv::Box{work.left, work.top, work.right, work.bottom};
-    RECT ok{};
-    GetClientRect(GetDlgItem(window, IDOK), &ok);
-    in.okWidth = ok.right;
-    in.okHeight = ok.bottom;
-    HDC dc = GetDC(nullptr);
-    HFONT font = CreateFontA(-14, 0, 0, 0, 0, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, "Arial");
-    HGDIOBJ old = SelectObject(dc, font);
-    for (const std::string& name : names) {
-      SIZE size{};
-      GetTextExtentPoint32A(dc, name.c_str(), static_cast<int>(name.size()), &size);
-      in.nameWidths.push_back(size.cx);
-      in.textHeight = size.cy;
-    }
-    SelectObject(dc, old);
-    DeleteObject(font);
-    ReleaseDC(nullptr, dc);
-    return qv::ComputePopupLayout(in);
-  }
-
-  POINT ToScreen(int x, int y) const {
-    POINT p{x, y};
-    ClientToScreen(window, &p);
-    return p;
-  }
-  POINT RowPoint(const qv::PopupLayout& layout, int row) const {
-    const qv::Box& r = layout.rows[row];
-    return ToScreen(r.left + 12, (r.top + r.bottom) / 2);
-  }
-  void MoveTo(POINT p) { MoveMouse(p.x, p.y); }
-  // The frame's pen covers a row's left edge; the names start right of it.
-  bool Framed(const qv::PopupLayout& layout, int row) const {
-    const qv::Box& r = layout.rows[row];
-    const POINT p = ToScreen(r.left, (r.top + r.bottom) / 2);
-    return ScreenPixel(p.x, p.y) == kYellow;
-  }
   bool ListShows(const std::vector<std::string>& texts) const { return ListTexts(list) == texts; }
   // A point of the list far from any item.
   POINT EmptyListPoint() const {
@@ -134,19 +42,6 @@ class Popup : public ::testing::Test {
     HWND menu = FindTopLevel(launcher->id(), "", "#32768");
     return menu != nullptr && IsWindowVisible(menu);
   }
-  // The right end of the task bar, where the only notification icon sits.
-  POINT TrayIconPoint() const {
-    RECT bar{};
-    GetWindowRect(FindWindowA("Shell_TrayWnd", nullptr), &bar);
-    return POINT{bar.right - 10, (bar.top + bar.bottom) / 2};
-  }
-
-  ProgramFolder folder;
-  HookLibrary hook{folder.File("QVLHOOK.DLL")};
-  std::unique_ptr<Process> launcher;
-  HWND window = nullptr;
-  HWND list = nullptr;
-  RECT strip{};
 };
 
 TEST_F(Popup, ShowsAtItsPlaceWithItsGroupsInOrderAndLeavesWithThePointer) {
