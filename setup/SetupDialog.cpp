@@ -140,8 +140,8 @@ ProgramGroup* SetupDialog::SelectedGroup(int* index) const {
   return reinterpret_cast<ProgramGroup*>(data);
 }
 
-bool SetupDialog::ListGroup(ProgramGroup* group) {
-  const LRESULT index = SendMessageA(groupsBox, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(group->name.c_str()));
+bool SetupDialog::ListGroup(ProgramGroup* group, const std::string& text) {
+  const LRESULT index = SendMessageA(groupsBox, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
   if (!Listed(index)) return false;
   SendMessageA(groupsBox, LB_SETITEMDATA, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(group));
   SendMessageA(groupsBox, LB_SETCURSEL, static_cast<WPARAM>(index), 0);
@@ -193,11 +193,7 @@ void SetupDialog::OnNewGroup() {
     return;
   }
   // The list box shows the name as typed; the record's comes from the path.
-  const LRESULT index = SendMessageA(groupsBox, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name.c_str()));
-  if (!Listed(index)) return;
-  SendMessageA(groupsBox, LB_SETITEMDATA, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(group));
-  SendMessageA(groupsBox, LB_SETCURSEL, static_cast<WPARAM>(index), 0);
-  RefillShortcutView(nullptr);
+  if (ListGroup(group, name)) RefillShortcutView(nullptr);
 }
 
 void SetupDialog::OnRenameGroup() {
@@ -224,7 +220,7 @@ void SetupDialog::OnRenameGroup() {
   for (auto& item : group->shortcuts) item->path = path + "\\" + GetFileNameOnly(item->path);
 
   SendMessageA(groupsBox, LB_DELETESTRING, static_cast<WPARAM>(index), 0);
-  ListGroup(group);
+  ListGroup(group, group->name);
   RefillShortcutView(nullptr);
 }
 

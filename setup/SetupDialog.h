@@ -36,9 +36,9 @@ class SetupDialog : public DialogT<SetupDialog> {
   void RefillShortcutView(const ShortcutItem* show);
   void ClearShortcutView();
   ProgramGroup* SelectedGroup(int* index = nullptr) const;
-  // Adds the group's entry to the list box and selects it; false when the
-  // list box refused it.
-  bool ListGroup(ProgramGroup* group);
+  // Adds an entry for the group to the list box and selects it; false when
+  // the list box refused it.
+  bool ListGroup(ProgramGroup* group, const std::string& text);
   int GroupCount() const;
   int ShortcutCount() const;
 
