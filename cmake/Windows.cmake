@@ -41,6 +41,8 @@ add_library(quorvel_app STATIC
   setup/NameDialog.cpp
   setup/SetupAppearance.cpp
   setup/SetupDialog.cpp
+  setup/SetupShortcuts.cpp
+  setup/ShortcutWizard.cpp
   win/Dialog.cpp
 )
 target_include_directories(quorvel_app PUBLIC app popup setup shell win resources)

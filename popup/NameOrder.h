@@ -3,7 +3,9 @@
 // duplicate names.
 #pragma once
 
+#include <memory>
 #include <string_view>
+#include <vector>
 
 namespace qv {
 
@@ -24,6 +26,21 @@ Iterator NameInsertionPoint(Iterator first, Iterator last, std::string_view name
   for (; first != last; ++first)
     if (CompareNames(nameOf(*first), name) > 0) break;
   return first;
+}
+
+// Moves a renamed record to its place by its new name: out of the list, then
+// in before the first record whose name sorts strictly after it.
+template <class T>
+void MoveToNameOrder(std::vector<std::unique_ptr<T>>& list, const T* record) {
+  for (auto it = list.begin(); it != list.end(); ++it) {
+    if (it->get() != record) continue;
+    std::unique_ptr<T> held = std::move(*it);
+    list.erase(it);
+    const auto place = NameInsertionPoint(list.begin(), list.end(), held->name,
+                                          [](const std::unique_ptr<T>& other) -> std::string_view { return other->name; });
+    list.insert(place, std::move(held));
+    return;
+  }
 }
 
 }  // namespace qv

@@ -49,6 +49,11 @@
 #define IDC_NAME 1007
 #define IDC_NAME_PROMPT 1011
 
+/* Create Shortcut wizard: both pages */
+#define IDC_WIZARD_EDIT 1007
+#define IDC_WIZARD_BROWSE 1008
+#define IDC_WIZARD_BACK 1013
+
 /* Notification-area menu */
 #define IDM_TRAY_SETUP 32771
 #define IDM_TRAY_EXIT 32772

@@ -20,15 +20,6 @@ void EnableIf(HWND control, bool enable) {
   if ((IsWindowEnabled(control) != FALSE) != enable) EnableWindow(control, enable ? TRUE : FALSE);
 }
 
-// A group name names one folder directly in the program folder; with a path
-// separator in it the folder would land elsewhere, so the file system's
-// answer for a bad name is given instead.
-bool MakesOneFolder(const std::string& name) {
-  if (IsSingleFolderName(name, SystemLeadBytes())) return true;
-  SetLastError(ERROR_INVALID_NAME);
-  return false;
-}
-
 }  // namespace
 
 SetupDialog::SetupDialog(HWND owner) : DialogT(IDD_SETUP, owner), owner_(owner) {}
@@ -40,6 +31,11 @@ RouteList<SetupDialog> SetupDialog::Routes() {
       OnCommand(IDC_GROUP_DELETE, &SetupDialog::OnDeleteGroup, BN_CLICKED),
       OnCommand(IDC_GROUPS, &SetupDialog::OnGroupSelected, LBN_SELCHANGE),
       OnCommand(IDC_GROUPS, &SetupDialog::OnRenameGroup, LBN_DBLCLK),
+      OnCommand(IDC_SHORTCUT_NEW, &SetupDialog::OnNewShortcut, BN_CLICKED),
+      OnCommand(IDC_SHORTCUT_RENAME, &SetupDialog::OnRenameShortcut, BN_CLICKED),
+      OnCommand(IDC_SHORTCUT_DELETE, &SetupDialog::OnDeleteShortcut, BN_CLICKED),
+      OnNotify(IDC_SHORTCUTS, NM_DBLCLK, &SetupDialog::OnShortcutDoubleClick),
+      OnMessage(WM_DROPFILES, &SetupDialog::OnDropFiles),
       OnCommand(IDC_FOREGROUND, &SetupDialog::OnForegroundColor, BN_CLICKED),
       OnCommand(IDC_BACKGROUND, &SetupDialog::OnBackgroundColor, BN_CLICKED),
       OnCommand(IDC_FONT, &SetupDialog::OnFont, BN_CLICKED),
@@ -178,7 +174,7 @@ void SetupDialog::OnNewGroup() {
   if (!ask.Run(name, nullptr, nullptr, *groupList)) return;
 
   const std::string path = GetProgramFolder() + name;
-  if (!MakesOneFolder(name) || !CreateDirectoryA(path.c_str(), nullptr)) {
+  if (!NamesOneEntry(name) || !CreateDirectoryA(path.c_str(), nullptr)) {
     const std::string error = GetLastErrorText();
     ShowWarningMessage(hwnd(), "File I/O Error",
                        {"Quorvel! was unable to create the following", "sub directory:", "", path, "",
@@ -206,7 +202,7 @@ void SetupDialog::OnRenameGroup() {
   if (!ask.Run(name, group, nullptr, *groupList)) return;
 
   const std::string path = GetProgramFolder() + name;
-  if (!MakesOneFolder(name) || !RenamePath(group->path, path)) {
+  if (!NamesOneEntry(name) || !RenamePath(group->path, path)) {
     const std::string error = GetLastErrorText();
     ShowWarningMessage(hwnd(), "File I/O Error",
                        {"Quorvel! was unable to rename the", "following sub directory:", "", group->path, "",

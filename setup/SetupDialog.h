@@ -3,7 +3,8 @@
 // disk first and then, in place, in the launcher's own group list, so the
 // popup shows it at its next showing; the colours and the font go back to the
 // launcher when the dialog closes. The groups are in SetupDialog.cpp, the
-// look in SetupAppearance.cpp.
+// shortcuts (wizard, rename, delete, dropped files) in SetupShortcuts.cpp,
+// the look in SetupAppearance.cpp.
 #pragma once
 
 #include <windows.h>
@@ -47,6 +48,17 @@ class SetupDialog : public DialogT<SetupDialog> {
   void OnDeleteGroup();
   void OnGroupSelected();
   bool DeleteGroupFiles(const ProgramGroup& group);
+
+  // The shortcuts (SetupShortcuts.cpp).
+  ShortcutItem* SelectedShortcut(const ProgramGroup& group, int* index) const;
+  void OnNewShortcut();
+  void OnRenameShortcut();
+  void OnDeleteShortcut();
+  LRESULT OnShortcutDoubleClick(const NMHDR& header);
+  bool OnDropFiles(Message& m);
+  // Makes a shortcut to `source` called `name` in the selected group and
+  // lists it; every refusal and failure is reported to the user.
+  void CreateShortcutInGroup(const std::string& source, const std::string& name);
 
   // The look (SetupAppearance.cpp).
   void OnForegroundColor();

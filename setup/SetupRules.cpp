@@ -20,18 +20,6 @@ std::string TrimName(std::string_view text) {
   return std::string(text.substr(first, last - first));
 }
 
-bool IsSingleFolderName(std::string_view name, const LeadBytes& lead) {
-  for (std::size_t i = 0; i < name.size(); ++i) {
-    const unsigned char c = static_cast<unsigned char>(name[i]);
-    if (lead[c]) {
-      ++i;  // the trail byte may look like a backslash
-    } else if (c == '\\' || c == '/') {
-      return false;
-    }
-  }
-  return true;
-}
-
 NameVerdict CheckName(std::string_view typed, const std::vector<std::string_view>& otherNames,
                       std::string& trimmed) {
   trimmed = TrimName(typed);
@@ -71,6 +59,73 @@ int SelectionAfterDelete(int deleted, int remaining) {
   int index = deleted;
   if (index >= remaining) --index;
   return index >= 0 ? index : -1;
+}
+
+namespace {
+
+bool IsAsciiSameText(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    char x = a[i];
+    char y = b[i];
+    if (x >= 'a' && x <= 'z') x = static_cast<char>(x - 'a' + 'A');
+    if (y >= 'a' && y <= 'z') y = static_cast<char>(y - 'a' + 'A');
+    if (x != y) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+std::optional<ShortcutProposal> ProposeShortcut(std::string_view source, bool sourceIsFolder, const LeadBytes& lead) {
+  if (source.empty()) return std::nullopt;
+  // Only the file name's own extension counts, never a dot in a folder name.
+  const std::string extension = GetExtension(GetFileNameOnly(std::string("\\") + std::string(source), lead), lead);
+  if (!sourceIsFolder) {
+    for (std::string_view kind : {std::string_view(".LNK"), std::string_view(".PIF"), std::string_view(".RNK")})
+      if (IsAsciiSameText(extension, kind.substr(1))) return ShortcutProposal{kind, true};
+  }
+  return ShortcutProposal{".LNK", false};
+}
+
+std::string NewShortcutPath(std::string_view groupPath, std::string_view name, const ShortcutProposal& proposal) {
+  std::string path(groupPath);
+  path += '\\';
+  path += name;
+  path += proposal.extension;
+  return path;
+}
+
+std::string RenamedShortcutPath(std::string_view groupPath, std::string_view name, std::string_view oldPath,
+                                const LeadBytes& lead) {
+  std::string path(groupPath);
+  path += '\\';
+  path += name;
+  const std::string extension = GetExtension(GetFileNameOnly(std::string("\\") + std::string(oldPath), lead), lead);
+  if (!extension.empty()) path += "." + extension;
+  return path;
+}
+
+std::string VolumeRootOf(std::string_view fullPath, const LeadBytes& lead) {
+  if (fullPath.size() >= 3 && fullPath[1] == ':' && fullPath[2] == '\\') {
+    const char drive = fullPath[0];
+    if ((drive >= 'A' && drive <= 'Z') || (drive >= 'a' && drive <= 'z')) return std::string(fullPath.substr(0, 3));
+    return {};
+  }
+  if (fullPath.size() < 2 || fullPath[0] != '\\' || fullPath[1] != '\\') return {};
+  // "\\server\share\": the end of the second name after the two backslashes.
+  int separators = 0;
+  for (std::size_t i = 2; i < fullPath.size(); ++i) {
+    const unsigned char c = static_cast<unsigned char>(fullPath[i]);
+    if (lead[c]) {
+      ++i;
+    } else if (c == '\\') {
+      if (i == 2 || fullPath[i - 1] == '\\') return {};  // an empty server or share name
+      if (++separators == 2) return std::string(fullPath.substr(0, i + 1));
+    }
+  }
+  if (separators == 1 && fullPath.back() != '\\') return std::string(fullPath) + "\\";
+  return {};
 }
 
 }  // namespace qv

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -18,11 +19,6 @@ constexpr std::size_t kMaxNameLength = 80;
 // Blank, tab, line feed, carriage return, vertical tab and form feed off both
 // ends.
 std::string TrimName(std::string_view text);
-
-// False when the name holds a path separator (a backslash or a slash outside
-// a double-byte character): such a name would not make one folder or file
-// directly in its parent.
-bool IsSingleFolderName(std::string_view name, const LeadBytes& lead);
 
 enum class NameVerdict {
   kAccepted,
@@ -52,5 +48,30 @@ std::string DescribeFont(std::string_view faceName, int32_t height, int32_t weig
 // entries are left: the same index, or the one before when the last went;
 // -1 for none.
 int SelectionAfterDelete(int deleted, int remaining);
+
+// How a new shortcut to `source` is made in a group. The shell's own answer
+// differs between systems, so the launcher decides the same way everywhere:
+// a source that is itself a shortcut file (.LNK, .PIF or .RNK in any letter
+// case) is copied under the new name and keeps its kind; anything else, a
+// folder included, gets a new shell link.
+struct ShortcutProposal {
+  std::string_view extension;  // ".LNK", ".PIF" or ".RNK"
+  bool mustCopy = false;
+};
+// Nothing for an empty source.
+std::optional<ShortcutProposal> ProposeShortcut(std::string_view source, bool sourceIsFolder, const LeadBytes& lead);
+
+// "<group>\<name>.EXT" for a new shortcut.
+std::string NewShortcutPath(std::string_view groupPath, std::string_view name, const ShortcutProposal& proposal);
+
+// The path of a shortcut renamed to `name`: in its group's folder, with the
+// extension of its old file name in the old letter case, and no dot when the
+// old file had none.
+std::string RenamedShortcutPath(std::string_view groupPath, std::string_view name, std::string_view oldPath,
+                                const LeadBytes& lead);
+
+// The root of a full path whose volume answers for it: "C:\" for a drive
+// path, "\\server\share\" for a network path; empty for anything else.
+std::string VolumeRootOf(std::string_view fullPath, const LeadBytes& lead);
 
 }  // namespace qv

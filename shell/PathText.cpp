@@ -62,6 +62,18 @@ std::string ProgramFolderOf(std::string_view modulePath) {
 
 namespace qv {
 
+bool IsSingleFolderName(std::string_view name, const LeadBytes& lead) {
+  for (std::size_t i = 0; i < name.size(); ++i) {
+    const unsigned char c = static_cast<unsigned char>(name[i]);
+    if (lead[c]) {
+      ++i;  // the trail byte may look like a backslash
+    } else if (c == '\\' || c == '/') {
+      return false;
+    }
+  }
+  return true;
+}
+
 std::size_t FittingLength(std::string_view text, std::size_t maxBytes, const LeadBytes& lead) {
   if (text.size() <= maxBytes) return text.size();
   std::size_t length = 0;

@@ -22,6 +22,11 @@ std::string GetFileNameOnly(std::string_view path, const LeadBytes& lead);
 // backslash.
 std::string GetBaseTitle(std::string_view path, const LeadBytes& lead);
 
+// False when the name holds a path separator (a backslash or a slash outside
+// a double-byte character): such a name would not make one folder or file
+// directly in its parent.
+bool IsSingleFolderName(std::string_view name, const LeadBytes& lead);
+
 // How many bytes of `text` fit into `maxBytes` without splitting a
 // double-byte character.
 std::size_t FittingLength(std::string_view text, std::size_t maxBytes, const LeadBytes& lead);

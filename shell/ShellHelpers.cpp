@@ -44,6 +44,12 @@ std::string GetExtension(const std::string& path) { return GetExtension(path, Sy
 std::string GetFileNameOnly(const std::string& path) { return GetFileNameOnly(path, SystemLeadBytes()); }
 std::string GetBaseTitle(const std::string& path) { return GetBaseTitle(path, SystemLeadBytes()); }
 
+bool NamesOneEntry(const std::string& name) {
+  if (!name.empty() && IsSingleFolderName(name, SystemLeadBytes())) return true;
+  SetLastError(ERROR_INVALID_NAME);
+  return false;
+}
+
 HRESULT CreateShellLink(const std::string& linkPath, const ShellLinkSpec& contents) {
   ComPtr<IShellLinkA> link;
   HRESULT result = CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA, link.put_void());

@@ -41,6 +41,11 @@ HRESULT CreateShellLink(const std::string& linkPath, const ShellLinkSpec& conten
 // False with the system's error set.
 bool RenamePath(const std::string& from, const std::string& to);
 
+// True when `name` can name one file or folder directly in its parent
+// folder. A name with a path separator would land elsewhere and an empty one
+// names nothing: false then, with the system's error for a bad name set.
+bool NamesOneEntry(const std::string& name);
+
 // True when `path` names an existing folder; a drive root written as "C:\"
 // is answered from the drive list alone.
 bool FolderExists(const std::string& path);

@@ -6,6 +6,7 @@
 
 #include <windows.h>
 #include <commctrl.h>
+#include <shellapi.h>
 
 #include <utility>
 
@@ -104,6 +105,12 @@ struct MemoryDc {
   static Handle Invalid() { return nullptr; }
   static void Close(Handle h) { DeleteDC(h); }
 };
+// Files dropped on a window: handed over with the message, given back once.
+struct Drop {
+  using Handle = HDROP;
+  static Handle Invalid() { return nullptr; }
+  static void Close(Handle h) { DragFinish(h); }
+};
 
 }  // namespace traits
 
@@ -122,6 +129,7 @@ using UniqueModule = UniqueHandle<traits::Module>;
 using UniqueLocal = UniqueHandle<traits::LocalMemory>;
 using UniqueWindow = UniqueHandle<traits::Window>;
 using UniqueMemoryDc = UniqueHandle<traits::MemoryDc>;
+using UniqueDrop = UniqueHandle<traits::Drop>;
 
 // A window's device context from GetDC, given back with ReleaseDC.
 class WindowDc {

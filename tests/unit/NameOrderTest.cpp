@@ -46,5 +46,29 @@ TEST(NameOrder, InsertionWalksFromTheHeadOfAnUnsortedList) {
   EXPECT_EQ(1, at - list.begin());
 }
 
+TEST(NameOrder, ARenamedRecordMovesBehindItsEquals) {
+  struct Named {
+    std::string name;
+  };
+  std::vector<std::unique_ptr<Named>> list;
+  for (const char* name : {"Alpha", "beta", "Mid", "mid", "Zulu"}) list.push_back(std::make_unique<Named>(Named{name}));
+  const auto names = [&] {
+    std::string joined;
+    for (const auto& record : list) joined += record->name + ",";
+    return joined;
+  };
+  Named* renamed = list[4].get();
+  renamed->name = "MID";
+  MoveToNameOrder(list, static_cast<const Named*>(renamed));
+  EXPECT_EQ("Alpha,beta,Mid,mid,MID,", names());
+  renamed->name = "aardvark";
+  MoveToNameOrder(list, static_cast<const Named*>(renamed));
+  EXPECT_EQ("aardvark,Alpha,beta,Mid,mid,", names());
+  EXPECT_EQ(renamed, list.front().get());
+  Named stranger{"x"};
+  MoveToNameOrder(list, static_cast<const Named*>(&stranger));  // not listed: nothing moves
+  EXPECT_EQ(5u, list.size());
+}
+
 }  // namespace
 }  // namespace qv

@@ -81,5 +81,51 @@ TEST(SetupRules, AfterADeleteTheSameIndexOrTheNewLastIsSelected) {
   EXPECT_EQ(-1, SelectionAfterDelete(0, 0));  // the only one went: none
 }
 
+TEST(SetupRules, ShortcutFilesAreCopiedWithTheirKindAndEverythingElseIsLinked) {
+  const LeadBytes none;
+  const auto copied = [&](const char* source, bool folder = false) {
+    const auto proposal = ProposeShortcut(source, folder, none);
+    EXPECT_TRUE(proposal.has_value()) << source;
+    return proposal ? std::string(proposal->extension) + (proposal->mustCopy ? " copy" : " link") : std::string();
+  };
+  EXPECT_EQ(".LNK copy", copied("C:\\Users\\me\\Desktop\\Editor.lnk"));
+  EXPECT_EQ(".PIF copy", copied("C:\\DOS\\EDIT.Pif"));
+  EXPECT_EQ(".RNK copy", copied("\\\\srv\\share\\dial.rNk"));
+  EXPECT_EQ(".LNK link", copied("C:\\Tools\\notepad.exe"));
+  EXPECT_EQ(".LNK link", copied("C:\\Tools\\README"));
+  EXPECT_EQ(".LNK link", copied("C:\\Links.lnk\\notepad.exe"));  // a dot in a folder's name is no kind
+  EXPECT_EQ(".LNK link", copied("C:\\Old.lnk", true));            // a folder is never copied
+  EXPECT_EQ(".LNK link", copied("C:\\a.lnkx"));
+  EXPECT_EQ(".LNK copy", copied("relative.lnk"));
+  EXPECT_FALSE(ProposeShortcut("", false, none).has_value());
+
+  ShortcutProposal pif{".PIF", true};
+  EXPECT_EQ("C:\\Q\\Games\\Old Game.PIF", NewShortcutPath("C:\\Q\\Games", "Old Game", pif));
+}
+
+TEST(SetupRules, ARenamedShortcutKeepsItsFilesOwnExtension) {
+  LeadBytes sjis;
+  for (int b = 0x81; b <= 0x9F; ++b) sjis.set(b);
+  EXPECT_EQ("C:\\Q\\G\\New.lnk", RenamedShortcutPath("C:\\Q\\G", "New", "C:\\Q\\G\\Old.lnk", sjis));
+  EXPECT_EQ("C:\\Q\\G\\New.Pif", RenamedShortcutPath("C:\\Q\\G", "New", "C:\\Q\\G\\Old name.v2.Pif", sjis));
+  // No extension: no dot, and never one taken from the group's folder name.
+  EXPECT_EQ("C:\\Q\\Tools 2.5\\New", RenamedShortcutPath("C:\\Q\\Tools 2.5", "New", "C:\\Q\\Tools 2.5\\README", sjis));
+  // A trail byte 0x5C inside the old name does not end the folder part.
+  EXPECT_EQ("C:\\Q\\G\\New.\x95\\b", RenamedShortcutPath("C:\\Q\\G", "New", "C:\\Q\\G\\v.\x95\\b", sjis));
+}
+
+TEST(SetupRules, TheVolumeRootOfDrivePathsAndNetworkPaths) {
+  const LeadBytes none;
+  EXPECT_EQ("C:\\", VolumeRootOf("C:\\Windows\\notepad.exe", none));
+  EXPECT_EQ("z:\\", VolumeRootOf("z:\\", none));
+  EXPECT_EQ("\\\\srv\\share\\", VolumeRootOf("\\\\srv\\share\\dir\\a.exe", none));
+  EXPECT_EQ("\\\\srv\\share\\", VolumeRootOf("\\\\srv\\share", none));
+  EXPECT_EQ("", VolumeRootOf("\\\\srv", none));
+  EXPECT_EQ("", VolumeRootOf("\\\\\\share\\x", none));
+  EXPECT_EQ("", VolumeRootOf("C:", none));
+  EXPECT_EQ("", VolumeRootOf("1:\\x", none));
+  EXPECT_EQ("", VolumeRootOf("", none));
+}
+
 }  // namespace
 }  // namespace qv

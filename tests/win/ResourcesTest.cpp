@@ -245,6 +245,50 @@ TEST_F(ResourcesTest, SetupAndNameDialogTemplates) {
                     });
 }
 
+TEST_F(ResourcesTest, CreateShortcutWizardPages) {
+  const DWORD tab = WS_VISIBLE | WS_TABSTOP;
+  const WantedItem picture{DWORD(-1), "Static", "#132", 7, 7, 81, 141, WS_VISIBLE | SS_BITMAP};
+  const WantedItem line{DWORD(-1), "Static", "", 7, 155, 308, 1, WS_VISIBLE | SS_ETCHEDHORZ};
+  const WantedItem cancel{IDCANCEL, "Button", "Cancel", 265, 168, 50, 14, tab};
+  for (const auto& [id, caption] : {std::pair<WORD, const char*>{IDD_WIZARD_TARGET, "Create Shortcut"},
+                                    {IDD_WIZARD_TITLE, "Select a Title for the Program"}}) {
+    SCOPED_TRACE(caption);
+    const DialogTemplate t = ParseTemplate(Bytes(exe.get(), RT_DIALOG, id));
+    EXPECT_EQ(Hex(WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME), Hex(t.style & ~(DS_SETFONT | DS_CENTER)));
+    EXPECT_EQ(322, t.cx);
+    EXPECT_EQ(189, t.cy);
+    EXPECT_EQ(caption, t.caption);
+    EXPECT_EQ("MS Sans Serif", t.face);
+    EXPECT_EQ(8, t.pointSize);
+  }
+  const DialogTemplate target = ParseTemplate(Bytes(exe.get(), RT_DIALOG, IDD_WIZARD_TARGET));
+  ExpectItems(target, {
+                          picture,
+                          {DWORD(-1), "Static",
+                           "Type the location and name of the item you wish to create\na shortcut to. Or, search for "
+                           "the item by clicking Browse.",
+                           102, 7, 187, 20, WS_VISIBLE},
+                          {DWORD(-1), "Static", "&Command line:", 102, 31, 47, 8, WS_VISIBLE},
+                          {IDC_WIZARD_EDIT, "Edit", "", 102, 43, 213, 14, tab | WS_BORDER | ES_AUTOHSCROLL},
+                          {IDC_WIZARD_BROWSE, "Button", "B&rowse...", 102, 67, 50, 14, tab},
+                          line,
+                          {IDC_WIZARD_BACK, "Button", "< &Back", 155, 168, 50, 14, tab | WS_DISABLED},
+                          {IDOK, "Button", "&Next >", 207, 168, 50, 14, tab | BS_DEFPUSHBUTTON},
+                          cancel,
+                      });
+  const DialogTemplate title = ParseTemplate(Bytes(exe.get(), RT_DIALOG, IDD_WIZARD_TITLE));
+  ExpectItems(title, {
+                         picture,
+                         {DWORD(-1), "Static", "&Select a name for the shortcut:", 102, 7, 98, 8, WS_VISIBLE},
+                         {IDC_WIZARD_EDIT, "Edit", "", 102, 19, 213, 14, tab | WS_BORDER | ES_AUTOHSCROLL},
+                         line,
+                         {IDC_WIZARD_BACK, "Button", "< &Back", 155, 168, 50, 14, tab},
+                         {IDOK, "Button", "Finish", 207, 168, 50, 14, tab | BS_DEFPUSHBUTTON},
+                         cancel,
+                     });
+  EXPECT_FALSE(title.items[4].style & WS_DISABLED) << "Back works on the second page";
+}
+
 TEST_F(ResourcesTest, TrayMenuOffersSetupAsItsDefaultAndExit) {
   HMENU popup = nullptr;
   qv::UniqueMenu menu = qv::LoadTrayMenu(exe.get(), popup);
