@@ -37,6 +37,7 @@ add_executable(qv_e2e
   tests/e2e/HotZoneHookTest.cpp
   tests/e2e/PopupTest.cpp
   tests/e2e/SetupTest.cpp
+  tests/e2e/ShortcutsTest.cpp
 )
 target_compile_options(qv_e2e PRIVATE ${QV_WARNINGS})
 target_link_libraries(qv_e2e PRIVATE qv_driver gtest_main)

@@ -100,6 +100,8 @@ HWND WaitForColorDialog(DWORD processId, DWORD timeoutMs) { return WaitForDialog
 
 HWND WaitForFontDialog(DWORD processId, DWORD timeoutMs) { return WaitForDialog(processId, "Font", timeoutMs); }
 
+HWND WaitForOpenDialog(DWORD processId, DWORD timeoutMs) { return WaitForDialog(processId, "Open", timeoutMs); }
+
 bool ExpandColorDialog(HWND colorDialog) {
   HWND red = GetDlgItem(colorDialog, COLOR_RED);
   if (red == nullptr) return false;

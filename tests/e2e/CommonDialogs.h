@@ -15,6 +15,8 @@ namespace e2e {
 // is visible; nullptr after the timeout.
 HWND WaitForColorDialog(DWORD processId, DWORD timeoutMs = 10000);
 HWND WaitForFontDialog(DWORD processId, DWORD timeoutMs = 10000);
+// The Open dialog ("Open") of a process, once it is visible.
+HWND WaitForOpenDialog(DWORD processId, DWORD timeoutMs = 10000);
 
 // Presses "Define Custom Colors >>" unless the dialog is open in full
 // already; true once the red, green and blue fields are shown.

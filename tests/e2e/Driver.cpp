@@ -1,9 +1,11 @@
 #include "Driver.h"
 
 #include <commctrl.h>
+#include <shellapi.h>
 #include <shlobj.h>
 
 #include <cstdio>
+#include <cstring>
 #include <cstdlib>
 #include <vector>
 
@@ -422,6 +424,59 @@ bool MakeShellLink(const std::string& link, const std::string& target) {
   }
   if (SUCCEEDED(init)) CoUninitialize();
   return saved;
+}
+
+LinkView ReadShellLink(const std::string& link) {
+  LinkView view;
+  const HRESULT init = CoInitialize(nullptr);
+  IShellLinkA* shellLink = nullptr;
+  if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+                                 reinterpret_cast<void**>(&shellLink)))) {
+    IPersistFile* file = nullptr;
+    if (SUCCEEDED(shellLink->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)))) {
+      const std::wstring wide = Widen(link);
+      if (SUCCEEDED(file->Load(wide.c_str(), STGM_READ))) {
+        char text[1024] = {};
+        view.read = true;
+        if (SUCCEEDED(shellLink->GetPath(text, sizeof text, nullptr, SLGP_RAWPATH))) view.target = text;
+        text[0] = '\0';
+        if (SUCCEEDED(shellLink->GetDescription(text, sizeof text))) view.description = text;
+        text[0] = '\0';
+        int index = -1;
+        if (SUCCEEDED(shellLink->GetIconLocation(text, sizeof text, &index))) {
+          view.iconFile = text;
+          view.iconIndex = index;
+        }
+        shellLink->GetHotkey(&view.hotKey);
+      }
+      file->Release();
+    }
+    shellLink->Release();
+  }
+  if (SUCCEEDED(init)) CoUninitialize();
+  return view;
+}
+
+bool DropFiles(HWND window, const std::vector<std::string>& paths, POINT clientPoint) {
+  std::vector<char> block(sizeof(DROPFILES));
+  for (const std::string& path : paths) block.insert(block.end(), path.c_str(), path.c_str() + path.size() + 1);
+  block.push_back('\0');
+  DROPFILES header{};
+  header.pFiles = sizeof(DROPFILES);
+  header.pt = clientPoint;
+  header.fNC = FALSE;
+  header.fWide = FALSE;
+  memcpy(block.data(), &header, sizeof header);
+
+  HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_WRITE, FALSE, ProcessOf(window));
+  if (process == nullptr) return false;
+  // Fixed memory: its address is the handle the receiver's DragQueryFile
+  // locks. The receiver's DragFinish cannot free it; a test leaves it.
+  void* remote = VirtualAllocEx(process, nullptr, block.size(), MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+  bool posted = remote != nullptr && WriteProcessMemory(process, remote, block.data(), block.size(), nullptr) &&
+                PostMessageA(window, WM_DROPFILES, reinterpret_cast<WPARAM>(remote), 0);
+  CloseHandle(process);
+  return posted;
 }
 
 RECT WorkArea() {

@@ -132,6 +132,23 @@ bool FileExists(const std::string& path);
 // A shell link to `target`, made through the shell's own link object.
 bool MakeShellLink(const std::string& link, const std::string& target);
 
+// What a shell link holds, read back through the shell's own link object.
+struct LinkView {
+  bool read = false;
+  std::string target;
+  std::string description;
+  std::string iconFile;
+  int iconIndex = -1;
+  WORD hotKey = 0;
+};
+LinkView ReadShellLink(const std::string& link);
+
+// Drops files on a window of another process as the shell does: a
+// WM_DROPFILES whose block (drop point in the window's client coordinates,
+// then the paths) is written into the receiving process, since a memory
+// handle means nothing outside its own process.
+bool DropFiles(HWND window, const std::vector<std::string>& paths, POINT clientPoint);
+
 // Writes the whole screen as a PNG file; returns false when it could not.
 bool SaveScreenshot(const std::string& path);
 // Where screenshots go: QV_OUTPUT_DIR, or the current folder.

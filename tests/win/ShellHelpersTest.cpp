@@ -12,6 +12,7 @@
 
 #include "Handles.h"
 #include "ShellHelpers.h"
+#include "ShortcutWizard.h"
 #include "TempTree.h"
 
 namespace {
@@ -168,6 +169,34 @@ TEST(RenamePath, MovesAndMakesACaseOnlyChangeStick) {
   EXPECT_EQ(static_cast<DWORD>(ERROR_ALREADY_EXISTS), GetLastError());
   EXPECT_FALSE(qv::RenamePath(tree / "Missing", tree / "missing"));
   EXPECT_EQ(static_cast<DWORD>(ERROR_FILE_NOT_FOUND), GetLastError());
+}
+
+TEST(ItemExists, FilesFoldersAndMatchingWildCardsAreItemsArgumentsAreNot) {
+  testtree::TempTree tree;
+  ASSERT_TRUE(tree.Folder("Apps"));
+  ASSERT_TRUE(tree.File("Apps\\tool.exe"));
+  EXPECT_TRUE(qv::ItemExists(tree / "Apps\\tool.exe"));
+  EXPECT_TRUE(qv::ItemExists(tree / "Apps"));
+  EXPECT_TRUE(qv::ItemExists(tree / "Apps\\*.exe"));
+  EXPECT_FALSE(qv::ItemExists(tree / "Apps\\*.com"));
+  EXPECT_FALSE(qv::ItemExists(tree / "Apps\\tool.exe /quiet"));
+  EXPECT_FALSE(qv::ItemExists(tree / "Apps\\missing.exe"));
+  EXPECT_FALSE(qv::ItemExists(""));
+
+  // A relative name is looked for in the current folder.
+  char old[MAX_PATH] = {};
+  GetCurrentDirectoryA(MAX_PATH, old);
+  ASSERT_TRUE(SetCurrentDirectoryA((tree / "Apps").c_str()));
+  EXPECT_TRUE(qv::ItemExists("tool.exe"));
+  EXPECT_FALSE(qv::ItemExists("Apps"));
+  SetCurrentDirectoryA(old);
+
+  // A drive the system does not have answers no volume.
+  for (char letter = 'Z'; letter >= 'D'; --letter) {
+    if (qv::DriveExists(letter)) continue;
+    EXPECT_FALSE(qv::ItemExists(std::string(1, letter) + ":\\tool.exe"));
+    break;
+  }
 }
 
 TEST(FolderChecks, DriveRootsFollowTheDriveList) {

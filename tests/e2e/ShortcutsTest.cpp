@@ -1,0 +1,335 @@
+// The shortcuts side of Setup from end to end: the Create Shortcut wizard
+// driven page by page, files dropped from the shell, shortcuts renamed and
+// deleted by buttons, keys and double-clicks, each checked on disk, in
+// Setup's list and in the popup.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "SetupFixture.h"
+
+namespace e2e {
+namespace {
+
+constexpr int kWizardEdit = 1007;
+constexpr int kBrowse = 1008;
+constexpr int kBack = 1013;
+constexpr char kTargetPage[] = "Create Shortcut";
+constexpr char kTitlePage[] = "Select a Title for the Program";
+
+class Shortcuts : public Setup {
+ protected:
+  // A copy of the stand-in program, which logs every start next to itself.
+  std::string Program(const std::string& name) {
+    const std::string path = folder.File(name);
+    EXPECT_TRUE(CopyFileA((FolderFromEnvironment("QV_BIN_DIR") + "qv_mark.exe").c_str(), path.c_str(), FALSE));
+    return path;
+  }
+  HWND WaitForPage(const char* title) {
+    HWND page = WaitForTopLevel(launcher->id(), title, 5000, "#32770");
+    if (page != nullptr) PumpUntil(2000, [page] { return IsWindowVisible(page) != FALSE; });
+    return page;
+  }
+  static std::string Edit(HWND page) { return ControlText(GetDlgItem(page, kWizardEdit)); }
+  static bool Enabled(HWND page, int id) { return IsWindowEnabled(GetDlgItem(page, id)) != FALSE; }
+  // Sets the edit's text as pasting would; the page hears of the change.
+  static bool Type(HWND page, const std::string& text, bool continueEnabled) {
+    SetControlText(GetDlgItem(page, kWizardEdit), text);
+    return PumpUntil(2000, [&] { return Enabled(page, IDOK) == continueEnabled; });
+  }
+  // Presses a button that ends the page; the next window comes up by itself.
+  static bool Leave(HWND page, int id) {
+    ClickButton(page, id);
+    return PumpUntil(3000, [page] { return !IsWindow(page); });
+  }
+  bool FocusOnEdit(HWND page) {
+    return PumpUntil(2000, [page] { return FocusOf(page) == GetDlgItem(page, kWizardEdit); });
+  }
+  // Clicks the shortcut showing `text` in Setup's list, unless it is
+  // selected already (a second click there could make a double-click).
+  void Pick(const std::string& text) {
+    for (const ListItem& item : ReadListItems(shortcuts)) {
+      if (item.text != text) continue;
+      if (item.selected) return;
+      ClickAt((item.bounds.left + item.bounds.right) / 2, item.bounds.top + 12);
+      ASSERT_TRUE(PumpUntil(2000, [&] {
+        for (const ListItem& now : ReadListItems(shortcuts))
+          if (now.text == text) return now.selected;
+        return false;
+      }));
+      return;
+    }
+    FAIL() << text << " is not listed";
+  }
+  // A point of the list where no item is.
+  POINT EmptyListPoint() const {
+    RECT r{};
+    GetWindowRect(shortcuts, &r);
+    return POINT{r.right - 12, r.bottom - 12};
+  }
+  POINT ClientCentre(HWND control) const {
+    const RECT r = RectIn(control, setup);
+    return POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+  }
+  std::vector<std::string> FilesIn(const std::string& group) const {
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA found{};
+    HANDLE search = FindFirstFileA(folder.File(group + "\\*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return names;
+    do {
+      if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) names.push_back(found.cFileName);
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+    std::sort(names.begin(), names.end());
+    return names;
+  }
+  // Clicks the popup's item showing `text` in the hovered group.
+  void Launch(const std::string& text) {
+    for (const ListItem& item : ReadListItems(list)) {
+      if (item.text != text) continue;
+      ClickAt((item.bounds.left + item.bounds.right) / 2, item.bounds.top + 12);
+      return;
+    }
+    FAIL() << text << " is not in the popup";
+  }
+};
+
+std::string Lower(std::string text) {
+  CharLowerBuffA(&text[0], static_cast<DWORD>(text.size()));
+  return text;
+}
+
+TEST_F(Shortcuts, TheWizardTakesAnItemAndANameAndMakesALinkThatStartsIt) {
+  Group("Tools", {});
+  const std::string target = Program("Target.exe");
+  // The launcher takes relative names against the folder it was started in.
+  char oldFolder[MAX_PATH] = {};
+  GetCurrentDirectoryA(MAX_PATH, oldFolder);
+  SetCurrentDirectoryA(folder.path().c_str());
+  Start();
+  SetCurrentDirectoryA(oldFolder);
+  ASSERT_FALSE(HasFatalFailure());
+  ASSERT_NO_FATAL_FAILURE(Open());
+  ExpectLists({"Tools"}, 0, {});
+
+  // Insert on the (empty) shortcuts list starts the wizard.
+  const POINT empty = EmptyListPoint();
+  ClickAt(empty.x, empty.y);
+  ASSERT_TRUE(PumpUntil(2000, [&] { return FocusOf(setup) == shortcuts; }));
+  PressKey(VK_INSERT);
+  HWND page = WaitForPage(kTargetPage);
+  ASSERT_NE(page, nullptr);
+  EXPECT_EQ("", Edit(page));
+  EXPECT_FALSE(Enabled(page, IDOK)) << "Next waits for a command line";
+  EXPECT_FALSE(Enabled(page, kBack));
+  ASSERT_TRUE(FocusOnEdit(page));
+  TypeText("   ");
+  ASSERT_TRUE(PumpUntil(2000, [&] { return Edit(page) == "   "; }));
+  EXPECT_FALSE(Enabled(page, IDOK)) << "blanks are no command line";
+
+  // The Open dialog offers programs first; cancelling it changes nothing,
+  // a file picked there fills the command line.
+  ClickButton(page, kBrowse);
+  HWND open = WaitForOpenDialog(launcher->id());
+  ASSERT_NE(open, nullptr);
+  EXPECT_EQ((std::vector<std::string>{"Programs", "All Files"}), ComboTexts(GetDlgItem(open, 0x470)));
+  ASSERT_TRUE(CancelCommonDialog(open));
+  EXPECT_EQ("   ", Edit(page));
+  ClickButton(page, kBrowse);
+  open = WaitForOpenDialog(launcher->id());
+  ASSERT_NE(open, nullptr);
+  HWND fileName = GetDlgItem(open, 0x480);
+  if (fileName == nullptr) fileName = GetDlgItem(open, 0x47C);
+  SetControlText(fileName, target);
+  ASSERT_TRUE(PressOk(open));
+  EXPECT_TRUE(PumpUntil(2000, [&] { return Lower(Edit(page)) == Lower(target); })) << Edit(page);
+  EXPECT_TRUE(Enabled(page, IDOK));
+  EXPECT_TRUE(FocusOnEdit(page));
+
+  // A program with arguments is not an item.
+  ASSERT_TRUE(Type(page, target + " /quiet", true));
+  ClickButton(page, IDOK);
+  Expect("Item Not Found", {"The location and name of the item you entered", "could not be found!"});
+  EXPECT_TRUE(IsWindow(page));
+  EXPECT_TRUE(FocusOnEdit(page));
+  EXPECT_EQ(target + " /quiet", Edit(page));
+
+  // A folder is an item; its name is the suggested title.
+  ASSERT_TRUE(Type(page, folder.File("Tools"), true));
+  ASSERT_TRUE(Leave(page, IDOK));
+  page = WaitForPage(kTitlePage);
+  ASSERT_NE(page, nullptr);
+  EXPECT_EQ("Tools", Edit(page));
+  ASSERT_TRUE(Leave(page, kBack));
+
+  // A relative name is found in the launcher's folder, but without a
+  // backslash it suggests no title; Finish says so.
+  page = WaitForPage(kTargetPage);
+  ASSERT_NE(page, nullptr);
+  EXPECT_EQ(folder.File("Tools"), Edit(page)) << "Back keeps the command line";
+  EXPECT_TRUE(Enabled(page, IDOK));
+  ASSERT_TRUE(Type(page, "Target.exe", true));
+  ASSERT_TRUE(Leave(page, IDOK));
+  page = WaitForPage(kTitlePage);
+  ASSERT_NE(page, nullptr);
+  EXPECT_EQ("", Edit(page));
+  EXPECT_TRUE(Enabled(page, IDOK)) << "Finish is checked when pressed";
+  ClickButton(page, IDOK);
+  Expect("Insufficient Input", {"You must enter a name for the shortcut!"});
+  EXPECT_TRUE(FocusOnEdit(page));
+  ASSERT_TRUE(Leave(page, kBack));
+
+  // Blanks around the command line go; a title typed before Back is not
+  // kept, the suggestion is made afresh.
+  page = WaitForPage(kTargetPage);
+  ASSERT_NE(page, nullptr);
+  ASSERT_TRUE(Type(page, "  " + target + " \t", true));
+  ASSERT_TRUE(Leave(page, IDOK));
+  page = WaitForPage(kTitlePage);
+  ASSERT_NE(page, nullptr);
+  EXPECT_EQ("Target", Edit(page));
+  ASSERT_TRUE(Type(page, "Something else", true));
+  ASSERT_TRUE(Leave(page, kBack));
+  page = WaitForPage(kTargetPage);
+  ASSERT_NE(page, nullptr);
+  EXPECT_EQ(target, Edit(page)) << "the edit shows the trimmed command line";
+  Snapshot("wizard-target.png");
+  ASSERT_TRUE(Leave(page, IDOK));
+  page = WaitForPage(kTitlePage);
+  ASSERT_NE(page, nullptr);
+  EXPECT_EQ("Target", Edit(page));
+  ASSERT_TRUE(Type(page, "", false)) << "Finish waits for a name";
+  ASSERT_TRUE(Type(page, " My Target ", true));
+  Snapshot("wizard-title.png");
+  ASSERT_TRUE(Leave(page, IDOK));
+
+  // The shortcut is a real link, listed at once.
+  ASSERT_TRUE(Appears("Tools\\My Target.LNK"));
+  ExpectLists({"Tools"}, 0, {"My Target"});
+  const LinkView link = ReadShellLink(folder.File("Tools\\My Target.LNK"));
+  ASSERT_TRUE(link.read);
+  EXPECT_EQ(Lower(target), Lower(link.target));
+  EXPECT_EQ("My Target", link.description);
+  EXPECT_EQ(Lower(target), Lower(link.iconFile));
+  EXPECT_EQ(0, link.iconIndex);
+  EXPECT_EQ(0, link.hotKey);
+  ASSERT_NO_FATAL_FAILURE(Close());
+
+  // From the popup it starts its program.
+  ASSERT_TRUE(Show());
+  ASSERT_TRUE(RowShows(Expected({"Tools"}), 0, {"My Target"}));
+  ASSERT_NO_FATAL_FAILURE(Launch("My Target"));
+  EXPECT_TRUE(PumpUntil(10000, [&] { return FileExists(folder.File("Target.log")); })) << "Target.exe did not start";
+}
+
+TEST_F(Shortcuts, DroppedFilesBecomeShortcutsOnlyOnTheList) {
+  Group("Tools", {});
+  ASSERT_TRUE(WriteTextFile(folder.File("Tools\\Target.LNK"), "keep me"));
+  const std::string target = Program("Target.exe");
+  const std::string other = Program("Other.exe");
+  const std::string editor = folder.File("Editor.lnk");
+  ASSERT_TRUE(MakeShellLink(editor, target));
+  const std::string pif = folder.File("Target.pif");
+  ASSERT_TRUE(WriteTextFile(pif, "a program information file"));
+  ASSERT_NO_FATAL_FAILURE(Start());
+  ASSERT_NO_FATAL_FAILURE(Open());
+  ExpectLists({"Tools"}, 0, {"Target"});
+
+  // Anywhere but the shortcuts list: nothing is made.
+  for (HWND where : {groups, GetDlgItem(setup, kNewShortcut)}) {
+    ASSERT_TRUE(DropFiles(setup, {other}, ClientCentre(where)));
+    Expect("Drag & Drop Error", {"You must drop shortcuts on the", "shortcuts list!"});
+  }
+  EXPECT_EQ((std::vector<std::string>{"Target.LNK"}), FilesIn("Tools"));
+
+  // On the list: a duplicate is reported and left alone, the rest are made.
+  ASSERT_TRUE(DropFiles(setup, {target, other, editor, pif}, ClientCentre(shortcuts)));
+  Expect("Duplicate Shortcut",
+         {"There is already a shortcut assigned", "to the currently selected group with", "the following name:", "",
+          "Target"});
+  ASSERT_TRUE(Appears("Tools\\Target.PIF"));
+  EXPECT_EQ((std::vector<std::string>{"Editor.LNK", "Other.LNK", "Target.LNK", "Target.PIF"}), FilesIn("Tools"));
+  EXPECT_EQ("keep me", ReadTextFile(folder.File("Tools\\Target.LNK")));
+  ExpectLists({"Tools"}, 0, {"Editor", "Other", "Target", "Target"});
+
+  // A program gets a new link with its own first icon; shortcut files are
+  // copied as they are.
+  const LinkView link = ReadShellLink(folder.File("Tools\\Other.LNK"));
+  ASSERT_TRUE(link.read);
+  EXPECT_EQ(Lower(other), Lower(link.target));
+  EXPECT_EQ("Other", link.description);
+  EXPECT_EQ(Lower(other), Lower(link.iconFile));
+  EXPECT_EQ(0, link.iconIndex);
+  EXPECT_EQ(ReadTextFile(editor), ReadTextFile(folder.File("Tools\\Editor.LNK")));
+  EXPECT_EQ(ReadTextFile(pif), ReadTextFile(folder.File("Tools\\Target.PIF")));
+  EXPECT_EQ(Lower(target), Lower(ReadShellLink(folder.File("Tools\\Editor.LNK")).target));
+  ASSERT_NO_FATAL_FAILURE(Close());
+}
+
+TEST_F(Shortcuts, RenameAndDeleteActOnTheSelectedShortcut) {
+  Group("Tools", {"alpha.lnk", "Beta.LNK", "gamma.Pif"});
+  ASSERT_NO_FATAL_FAILURE(Start());
+  ASSERT_NO_FATAL_FAILURE(Open());
+  ExpectLists({"Tools"}, 0, {"alpha", "Beta", "gamma"});
+  ExpectButtons(true, true);
+
+  // Listed but none selected: both buttons and a double-click on empty
+  // space say so.
+  for (int button : {kRenameShortcut, kDeleteShortcut}) {
+    ClickButton(setup, button);
+    Expect("No Selection", {"You must select a shortcut first!"});
+  }
+  const POINT empty = EmptyListPoint();
+  ClickAt(empty.x, empty.y);
+  ClickAt(empty.x, empty.y);
+  Expect("No Selection", {"You must select a shortcut first!"});
+
+  // A double-click on an item asks for its new name.
+  ASSERT_NO_FATAL_FAILURE(Pick("Beta"));
+  const ListItem beta = ReadListItems(shortcuts)[1];
+  ClickAt((beta.bounds.left + beta.bounds.right) / 2, beta.bounds.top + 12);
+  HWND name = WaitForName("Rename Shortcut");
+  ASSERT_NE(name, nullptr);
+  EXPECT_EQ("Enter the new name of the shortcut:", WindowText(GetDlgItem(name, kNamePrompt)));
+  EXPECT_EQ("Beta", ControlText(GetDlgItem(name, kNameEdit)));
+  ClickButton(name, IDCANCEL);
+  ASSERT_TRUE(PumpUntil(3000, [&] { return !IsWindow(name); }));
+
+  // Enter on the list renames; a name with a folder in it is refused by
+  // the file system's rule.
+  ASSERT_NO_FATAL_FAILURE(Pick("alpha"));
+  ASSERT_EQ(shortcuts, FocusOf(setup));
+  PressKey(VK_RETURN);
+  ASSERT_NO_FATAL_FAILURE(NameAndClose("Rename Shortcut", "..\\alpha"));
+  ExpectFileError({"Quorvel! was unable to rename the", "following shortcut:", "", folder.File("Tools\\alpha.lnk"), ""});
+  EXPECT_TRUE(Exists("Tools\\alpha.lnk"));
+
+  // Renamed, the file keeps its extension as it was written, and the item
+  // moves to its new place here and in the popup.
+  ASSERT_NO_FATAL_FAILURE(Pick("alpha"));
+  ClickButton(setup, kRenameShortcut);
+  ASSERT_NO_FATAL_FAILURE(NameAndClose("Rename Shortcut", " Zed "));
+  ASSERT_TRUE(Gone("Tools\\alpha.lnk"));
+  EXPECT_EQ("Zed.lnk", StoredName("Tools\\Zed.lnk"));
+  ExpectLists({"Tools"}, 0, {"Beta", "gamma", "Zed"});
+
+  // Delete asks first; No keeps the file, Yes removes file and entry.
+  ASSERT_NO_FATAL_FAILURE(Pick("gamma"));
+  PressKey(VK_DELETE);
+  Expect("Delete Shortcut", {"Are you sure you wish to delete the", "following shortcut?:", "", "gamma"}, IDNO);
+  EXPECT_TRUE(Exists("Tools\\gamma.Pif"));
+  ClickButton(setup, kDeleteShortcut);
+  Expect("Delete Shortcut", {"Are you sure you wish to delete the", "following shortcut?:", "", "gamma"}, IDYES);
+  EXPECT_TRUE(Gone("Tools\\gamma.Pif"));
+  ExpectLists({"Tools"}, 0, {"Beta", "Zed"});
+  for (const ListItem& item : ReadListItems(shortcuts)) EXPECT_FALSE(item.selected) << item.text;
+  ASSERT_NO_FATAL_FAILURE(Close());
+
+  ASSERT_TRUE(Show());
+  EXPECT_TRUE(RowShows(Expected({"Tools"}), 0, {"Beta", "Zed"}));
+}
+
+}  // namespace
+}  // namespace e2e
