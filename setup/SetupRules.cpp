@@ -63,27 +63,19 @@ int SelectionAfterDelete(int deleted, int remaining) {
 
 namespace {
 
-bool IsAsciiSameText(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    char x = a[i];
-    char y = b[i];
-    if (x >= 'a' && x <= 'z') x = static_cast<char>(x - 'a' + 'A');
-    if (y >= 'a' && y <= 'z') y = static_cast<char>(y - 'a' + 'A');
-    if (x != y) return false;
-  }
-  return true;
+// The extension of the file name alone: a dot in a folder's name is none.
+std::string FileExtension(std::string_view path, const LeadBytes& lead) {
+  return GetExtension(GetFileNameOnly("\\" + std::string(path), lead), lead);
 }
 
 }  // namespace
 
 std::optional<ShortcutProposal> ProposeShortcut(std::string_view source, bool sourceIsFolder, const LeadBytes& lead) {
   if (source.empty()) return std::nullopt;
-  // Only the file name's own extension counts, never a dot in a folder name.
-  const std::string extension = GetExtension(GetFileNameOnly(std::string("\\") + std::string(source), lead), lead);
+  const std::string extension = FileExtension(source, lead);
   if (!sourceIsFolder) {
     for (std::string_view kind : {std::string_view(".LNK"), std::string_view(".PIF"), std::string_view(".RNK")})
-      if (IsAsciiSameText(extension, kind.substr(1))) return ShortcutProposal{kind, true};
+      if (SameName(extension, kind.substr(1))) return ShortcutProposal{kind, true};
   }
   return ShortcutProposal{".LNK", false};
 }
@@ -101,7 +93,7 @@ std::string RenamedShortcutPath(std::string_view groupPath, std::string_view nam
   std::string path(groupPath);
   path += '\\';
   path += name;
-  const std::string extension = GetExtension(GetFileNameOnly(std::string("\\") + std::string(oldPath), lead), lead);
+  const std::string extension = FileExtension(oldPath, lead);
   if (!extension.empty()) path += "." + extension;
   return path;
 }
