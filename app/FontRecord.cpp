@@ -118,8 +118,10 @@ std::string FormatFontRecord(const FontRecord& font) {
   return record;
 }
 
-int32_t DefaultFontHeight(int logPixelsY) {
-  return static_cast<int32_t>(-(static_cast<int64_t>(logPixelsY) * 110 / 720));
+int32_t PointFontHeight(int logPixelsY, int tenthsOfPoint) {
+  return static_cast<int32_t>(-(static_cast<int64_t>(logPixelsY) * tenthsOfPoint / 720));
 }
+
+int32_t DefaultFontHeight(int logPixelsY) { return PointFontHeight(logPixelsY, 110); }
 
 }  // namespace qv

@@ -54,6 +54,10 @@ FontRecord ParseFontRecord(std::string_view record);
 // "%ld|%ld|%ld|%ld|%ld|%d|%d|%d|%d|%d|%d|%d|%d|%s", byte members unsigned.
 std::string FormatFontRecord(const FontRecord& font);
 
+// lfHeight of a font of `tenthsOfPoint` tenths of a point on a screen of
+// `logPixelsY` pixels per logical inch, truncated toward zero.
+int32_t PointFontHeight(int logPixelsY, int tenthsOfPoint);
+
 // lfHeight of the 11-point default font for a screen of `logPixelsY` pixels
 // per logical inch, truncated toward zero: 96 gives -14.
 int32_t DefaultFontHeight(int logPixelsY);

@@ -2,7 +2,9 @@
 
 #include <commctrl.h>
 
+#include "AboutDialog.h"
 #include "Appearance.h"
+#include "FirstRun.h"
 #include "LauncherApp.h"
 #include "Messages.h"
 #include "QVLHook.h"
@@ -20,6 +22,13 @@ constexpr UINT kHideRequest = WM_USER + 2;
 constexpr UINT kTrayCallback = WM_USER + 3;
 constexpr UINT kTrayIconId = 101;
 constexpr COLORREF kListBackground = RGB(255, 255, 255);
+
+// Sent by the uninstaller (and an installer that replaces the program): the
+// launcher ends at once, without the exit question.
+UINT QuitRequest() {
+  static const UINT message = RegisterWindowMessageA("QuorvelQuit");
+  return message;
+}
 
 }  // namespace
 
@@ -49,6 +58,7 @@ RouteList<LauncherDialog> LauncherDialog::Routes() {
       OnCommand(IDM_TRAY_SETUP, &LauncherDialog::OnTraySetup),
       OnCommand(IDM_TRAY_EXIT, &LauncherDialog::OnTrayExit),
       OnCommand(IDC_SETUP, &LauncherDialog::OnSetup),
+      OnCommand(IDC_ABOUT, &LauncherDialog::OnAbout),
       OnCommand(IDC_REFRESH, &LauncherDialog::OnRefresh),
       OnNotify(IDC_SHORTCUT_LIST, NM_CLICK, &LauncherDialog::OnListClick),
   };
@@ -62,6 +72,9 @@ bool LauncherDialog::OnInitDialog() {
   // Without the app-window style the popup never gets a task-bar button.
   const LONG_PTR exStyle = GetWindowLongPtrA(hwnd(), GWL_EXSTYLE);
   SetWindowLongPtrA(hwnd(), GWL_EXSTYLE, exStyle & ~static_cast<LONG_PTR>(WS_EX_APPWINDOW));
+  // Before the groups are read, so that the documentation group it may make
+  // is offered from the first start on.
+  RunFirstTimeSetup(hwnd(), GetProgramFolder());
 
   // Any of these failing ends the launcher before it holds the hook.
   if (!LoadGroups()) {
@@ -164,6 +177,25 @@ void LauncherDialog::OnSetup() {
     setup.Run(groupList, backgroundColor, foregroundColor, logFont);
   }
   ApplyAppearance();
+}
+
+void LauncherDialog::OnAbout() {
+  allowPopup = false;
+  {
+    AboutDialog about(hwnd());
+    about.RunModal();
+  }
+  allowPopup = true;
+}
+
+// The quit request's number is only known at run time, so it is looked at
+// before the route table.
+bool LauncherDialog::Dispatch(Message& m) {
+  if (QuitRequest() == 0 || m.id != QuitRequest()) return DialogT::Dispatch(m);
+  allowPopup = false;
+  EndModal(IDCANCEL);
+  m.result = 0;
+  return true;
 }
 
 bool LauncherDialog::OnDestroy(Message&) {

@@ -40,6 +40,10 @@ class LauncherDialog : public DialogT<LauncherDialog>, private ShortcutListOwner
   // Button 1001: the Setup dialog on the groups and the look, then the look
   // applied and stored.
   void OnSetup();
+  // Button 1002: the About box, with the popup held back while it is open.
+  void OnAbout();
+  // Looks for the quit request of the uninstaller, then routes as usual.
+  bool Dispatch(Message& m) override;
 
   bool OnDestroy(Message& m);
   bool OnEndSession(Message& m);

@@ -72,7 +72,7 @@ set_tests_properties(windows.unit PROPERTIES LABELS windows TIMEOUT 600
   ENVIRONMENT "QV_BIN_DIR=${QV_WIN64_DIR}")
 
 # One Wine session per suite; the tests of a suite clean up after themselves.
-foreach(suite Startup HotZoneHook Popup Setup Shortcuts)
+foreach(suite Startup HotZoneHook Popup Setup Shortcuts FirstRun About Installer)
   add_test(NAME e2e.${suite} COMMAND ${QV_WINE_TEST} ${QV_WIN64_DIR}/qv_e2e.exe --gtest_filter=${suite}.*)
   set_tests_properties(e2e.${suite} PROPERTIES LABELS e2e TIMEOUT 900
     ENVIRONMENT "QV_BIN_DIR=${QV_WIN64_DIR};QV_OUTPUT_DIR=${QV_OUTPUT_DIR}")

@@ -30,12 +30,14 @@ target_compile_options(quorvel_core PRIVATE ${QV_WARNINGS})
 # Everything of the program but its entry point, so tests can link it too.
 add_library(quorvel_app STATIC
   app/Appearance.cpp
+  app/FirstRun.cpp
   app/LauncherApp.cpp
   app/LauncherDialog.cpp
   app/TrayIcon.cpp
   popup/GroupStore.cpp
   popup/Popup.cpp
   popup/ShortcutList.cpp
+  shell/AboutDialog.cpp
   shell/Messages.cpp
   shell/ShellHelpers.cpp
   setup/NameDialog.cpp
@@ -57,8 +59,11 @@ target_compile_options(QUORVEL PRIVATE ${QV_WARNINGS})
 target_link_libraries(QUORVEL PRIVATE quorvel_app)
 target_link_options(QUORVEL PRIVATE ${QV_STATIC_LINK} -s)
 set_target_properties(QUORVEL PROPERTIES OUTPUT_NAME QUORVEL SUFFIX ".EXE")
+# The manual next to the program, and the installer of this width.
+include(cmake/Installer.cmake)
+
 set_source_files_properties(resources/quorvel.rc PROPERTIES OBJECT_DEPENDS
-  "${CMAKE_SOURCE_DIR}/resources/resource.h;${CMAKE_SOURCE_DIR}/resources/version.rc;${CMAKE_SOURCE_DIR}/resources/quorvel.manifest;${CMAKE_SOURCE_DIR}/resources/quorvel.ico;${CMAKE_SOURCE_DIR}/resources/shortcut.ico;${CMAKE_SOURCE_DIR}/resources/banner.bmp;${CMAKE_SOURCE_DIR}/resources/wizard.bmp;${CMAKE_SOURCE_DIR}/resources/chime.wav")
+  "${CMAKE_SOURCE_DIR}/resources/resource.h;${CMAKE_SOURCE_DIR}/resources/version.rc;${CMAKE_SOURCE_DIR}/resources/about.rc;${CMAKE_SOURCE_DIR}/resources/quorvel.manifest;${CMAKE_SOURCE_DIR}/resources/quorvel.ico;${CMAKE_SOURCE_DIR}/resources/shortcut.ico;${CMAKE_SOURCE_DIR}/resources/banner.bmp;${CMAKE_SOURCE_DIR}/resources/wizard.bmp;${CMAKE_SOURCE_DIR}/resources/chime.wav")
 
 if(QV_WINDOWS_TESTS)
   include(cmake/WindowsTests.cmake)

@@ -4,6 +4,7 @@ include(cmake/GTestSources.cmake)
 
 # Platform tests of the program's own code.
 add_executable(qv_win_tests
+  tests/win/AboutDialogTest.cpp
   tests/win/AppearanceTest.cpp
   tests/win/BoxWatch.cpp
   tests/win/DialogTest.cpp
@@ -38,6 +39,9 @@ add_executable(qv_e2e
   tests/e2e/PopupTest.cpp
   tests/e2e/SetupTest.cpp
   tests/e2e/ShortcutsTest.cpp
+  tests/e2e/FirstRunTest.cpp
+  tests/e2e/AboutTest.cpp
+  tests/e2e/InstallerTest.cpp
 )
 target_compile_options(qv_e2e PRIVATE ${QV_WARNINGS})
 target_link_libraries(qv_e2e PRIVATE qv_driver gtest_main)

@@ -54,6 +54,11 @@
 #define IDC_WIZARD_BROWSE 1008
 #define IDC_WIZARD_BACK 1013
 
+/* About box */
+#define IDC_ABOUT_VERSION 1007
+#define IDC_ABOUT_CREDITS 1008
+#define IDC_ABOUT_NOTICE 1009
+
 /* Notification-area menu */
 #define IDM_TRAY_SETUP 32771
 #define IDM_TRAY_EXIT 32772

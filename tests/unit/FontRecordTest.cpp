@@ -105,6 +105,13 @@ TEST(FontRecord, DefaultHeightIsElevenPointsTruncatedTowardZero) {
   EXPECT_EQ(-22, DefaultFontHeight(144));
   EXPECT_EQ(-11, DefaultFontHeight(72));
   EXPECT_EQ(0, DefaultFontHeight(0));
+  // The About box's 14, 12 and 10 points.
+  EXPECT_EQ(-18, PointFontHeight(96, 140));
+  EXPECT_EQ(-16, PointFontHeight(96, 120));
+  EXPECT_EQ(-13, PointFontHeight(96, 100));
+  EXPECT_EQ(-23, PointFontHeight(120, 140));
+  EXPECT_EQ(-20, PointFontHeight(120, 120));
+  EXPECT_EQ(-16, PointFontHeight(120, 100));
 }
 
 // A short seeded fuzz pass over the tokenizer and the record parser, run

@@ -289,6 +289,32 @@ TEST_F(ResourcesTest, CreateShortcutWizardPages) {
   EXPECT_FALSE(title.items[4].style & WS_DISABLED) << "Back works on the second page";
 }
 
+TEST_F(ResourcesTest, AboutBoxTemplate) {
+  const DialogTemplate t = ParseTemplate(Bytes(exe.get(), RT_DIALOG, IDD_ABOUT));
+  EXPECT_EQ(Hex(WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME), Hex(t.style & ~(DS_SETFONT | DS_CENTER)));
+  EXPECT_EQ(262, t.cx);
+  EXPECT_EQ(175, t.cy);
+  EXPECT_EQ("About Quorvel!", t.caption);
+  EXPECT_EQ(8, t.pointSize);
+  EXPECT_EQ("MS Sans Serif", t.face);
+  ASSERT_EQ(6u, t.items.size());
+  const std::string notice = t.items[4].text;
+  ExpectItems(t, {
+                     {DWORD(-1), "Button", "", 7, 7, 248, 137, BS_GROUPBOX},
+                     {DWORD(-1), "Static", "#128", 17, 19, 20, 20, WS_VISIBLE | SS_ICON},
+                     {IDC_ABOUT_VERSION, "Static", "Quorvel! Version 1.52", 47, 18, 200, 13, WS_VISIBLE | SS_NOPREFIX},
+                     {IDC_ABOUT_CREDITS, "Static", t.items[3].text.c_str(), 47, 33, 200, 14, WS_VISIBLE},
+                     {IDC_ABOUT_NOTICE, "Static", notice.c_str(), 17, 49, 222, 89, WS_VISIBLE},
+                     {IDOK, "Button", "OK", 7, 153, 50, 14, WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON},
+                 });
+  EXPECT_FALSE(t.items[3].text.empty());
+  EXPECT_EQ(std::string::npos, t.items[3].text.find('\n')) << "the credits are one line";
+  // Paragraphs apart by empty lines, the last one a contact address.
+  const std::size_t lastParagraph = notice.rfind("\n\n");
+  ASSERT_NE(std::string::npos, lastParagraph);
+  EXPECT_NE(std::string::npos, notice.find('@', lastParagraph));
+}
+
 TEST_F(ResourcesTest, TrayMenuOffersSetupAsItsDefaultAndExit) {
   HMENU popup = nullptr;
   qv::UniqueMenu menu = qv::LoadTrayMenu(exe.get(), popup);

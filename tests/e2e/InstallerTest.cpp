@@ -1,0 +1,1 @@
+// The installer, end to end.
