@@ -28,6 +28,7 @@ TEST_F(About, ShowsItsTextsAndHoldsThePopupBackUntilOk) {
   ASSERT_NE(about, nullptr);
   ASSERT_TRUE(PumpUntil(3000, [&] { return IsWindowVisible(about) != FALSE; }));
   EXPECT_EQ(GetWindow(about, GW_OWNER), window);
+  EXPECT_TRUE(PumpUntil(3000, [this] { return !Visible(); })) << "the popup goes when the box opens";
   EXPECT_TRUE(PumpUntil(3000, [&] { return FocusOf(about) == GetDlgItem(about, IDOK); }));
 
   EXPECT_EQ(WindowText(GetDlgItem(about, 1007)), "Quorvel! Version 1.52");
