@@ -4,7 +4,8 @@ build folder given: QVLHOOK.DLL exports its operations and shared variables
 under their plain names, keeps the variables in one shared, zero-filled
 section in their documented order, and needs nothing but kernel32 and user32;
 QUORVEL.EXE imports the four operations from QVLHOOK.DLL by name and no
-MinGW runtime DLL."""
+MinGW runtime DLL; the installer is a GUI program of the same width, and the
+manual beside them has Windows line ends."""
 import struct
 import sys
 from pathlib import Path
@@ -109,6 +110,11 @@ def check(folder, machine, failures):
     others = set(exe_imports) - SYSTEM_DLLS - {"qvlhook.dll"}
     expect(not others, f"QUORVEL.EXE needs non-system DLLs {sorted(others)}")
 
+    setup = Pe(folder / "QuorvelSetup.exe")
+    expect(setup.machine == machine and setup.subsystem == 2, "QuorvelSetup.exe is not a GUI program of this width")
+    manual = (folder / "MANUAL.TXT").read_bytes()
+    expect(manual.count(b"\n") > 0 and manual.count(b"\n") == manual.count(b"\r\n"), "MANUAL.TXT lines not CRLF")
+
 
 def main():
     failures = []
@@ -117,7 +123,7 @@ def main():
     for f in failures:
         print("FAIL:", f)
     if not failures:
-        print(f"checked {len(sys.argv) - 1} builds: exports, shared section, imports")
+        print(f"checked {len(sys.argv) - 1} builds: exports, shared section, imports, installer, manual")
     return 1 if failures else 0
 
 

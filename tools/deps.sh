@@ -6,7 +6,7 @@ packages=(
   cmake ninja-build g++ python3
   g++-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-i686 binutils-mingw-w64-x86-64
   googletest libgtest-dev libbenchmark-dev
-  wine wine64 xvfb fonts-liberation
+  wine wine64 xvfb fonts-liberation nsis
 )
 
 missing=()

@@ -18,7 +18,8 @@ qv_base_prefix "$session"
 export HOME=$session/home WINEPREFIX=$session/prefix
 program=$WINEPREFIX/drive_c/Quorvel
 mkdir -p "$program"
-cp "$build/windows-x86_64/QUORVEL.EXE" "$build/windows-x86_64/QVLHOOK.DLL" "$program/"
+cp "$build/windows-x86_64/QUORVEL.EXE" "$build/windows-x86_64/QVLHOOK.DLL" "$build/windows-x86_64/MANUAL.TXT" \
+  "$program/"
 
 trap 'qv_end_session' EXIT
 if [[ -n ${DISPLAY:-} ]]; then

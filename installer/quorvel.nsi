@@ -1,0 +1,368 @@
+; Quorvel! Setup.
+;
+; Installs the launcher for the current user only, without administrator
+; rights, into a folder that user can write to: the program folder is also
+; where the user's groups and shortcuts live. The launcher finishes its own
+; installation on its next start (documentation group, Startup and desktop
+; shortcuts, "Setup Complete!"), told to by the marker QUORVEL.DAT.
+;
+; The build passes:
+;   QV_TARGET         amd64-unicode or x86-unicode, the width of the program
+;   QV_VERSION        e.g. 1.52; QV_VERSION_QUAD the same in four numbers
+;   QV_LAUNCHER, QV_HOOK, QV_MANUAL, QV_ICON   the files to ship
+;   QV_OUTFILE        where QuorvelSetup.exe goes
+
+!macro QvRequire NAME
+  !ifndef ${NAME}
+    !error "${NAME} is not defined; build QuorvelSetup.exe through CMake"
+  !endif
+!macroend
+!insertmacro QvRequire QV_TARGET
+!insertmacro QvRequire QV_VERSION
+!insertmacro QvRequire QV_VERSION_QUAD
+!insertmacro QvRequire QV_LAUNCHER
+!insertmacro QvRequire QV_HOOK
+!insertmacro QvRequire QV_MANUAL
+!insertmacro QvRequire QV_ICON
+!insertmacro QvRequire QV_OUTFILE
+
+Target ${QV_TARGET}
+Unicode true
+ManifestDPIAware true
+SetCompressor /SOLID lzma
+RequestExecutionLevel user
+
+!define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Quorvel"
+!define SETTINGS_KEY "Software\Tessmark\QUORVEL"
+!define DOCUMENTATION "Quorvel! Documentation"
+
+Name "Quorvel!"
+OutFile "${QV_OUTFILE}"
+InstallDir "$LOCALAPPDATA\Programs\Quorvel"
+InstallDirRegKey HKCU "${UNINSTALL_KEY}" "InstallLocation"
+BrandingText "Quorvel! ${QV_VERSION}"
+
+!include MUI2.nsh
+!include LogicLib.nsh
+!include x64.nsh
+
+!define MUI_ICON "${QV_ICON}"
+!define MUI_UNICON "${QV_ICON}"
+!define MUI_ABORTWARNING
+
+!define MUI_WELCOMEPAGE_TEXT "Setup will install Quorvel! ${QV_VERSION} for you, \
+  without administrator rights.$\r$\n$\r$\n\
+  Quorvel! is a program launcher: move the mouse pointer to the top edge of \
+  the screen, in its right half, and your program groups drop down.$\r$\n$\r$\n\
+  If Quorvel! is running, Setup ends it before it replaces the program. \
+  Your groups, shortcuts and settings are kept.$\r$\n$\r$\n$_CLICK"
+!insertmacro MUI_PAGE_WELCOME
+
+!define MUI_DIRECTORYPAGE_TEXT_TOP "Quorvel! keeps your program groups in its program \
+  folder, so choose a folder you can write to: an empty one, or the folder of an \
+  earlier Quorvel! to update it."
+!define MUI_PAGE_CUSTOMFUNCTION_LEAVE DirectoryLeave
+!insertmacro MUI_PAGE_DIRECTORY
+
+!insertmacro MUI_PAGE_INSTFILES
+
+!define MUI_FINISHPAGE_RUN "$INSTDIR\QUORVEL.EXE"
+!define MUI_FINISHPAGE_RUN_TEXT "Start Quorvel! now"
+!define MUI_FINISHPAGE_SHOWREADME "$INSTDIR\MANUAL.TXT"
+!define MUI_FINISHPAGE_SHOWREADME_TEXT "Show the manual"
+!define MUI_FINISHPAGE_SHOWREADME_NOTCHECKED
+!insertmacro MUI_PAGE_FINISH
+
+!insertmacro MUI_UNPAGE_CONFIRM
+!define MUI_COMPONENTSPAGE_SMALLDESC
+!define MUI_COMPONENTSPAGE_TEXT_TOP "Quorvel! itself, its shortcuts and its settings \
+  are removed. Your own program groups stay in the program folder unless you tick \
+  the box below."
+!insertmacro MUI_UNPAGE_COMPONENTS
+!insertmacro MUI_UNPAGE_INSTFILES
+; A restart only finishes off a left-over hook library: not worth one now.
+!define MUI_FINISHPAGE_REBOOTLATER_DEFAULT
+!insertmacro MUI_UNPAGE_FINISH
+
+!insertmacro MUI_LANGUAGE "English"
+
+VIProductVersion "${QV_VERSION_QUAD}"
+VIFileVersion "${QV_VERSION_QUAD}"
+VIAddVersionKey "ProductName" "Quorvel!"
+VIAddVersionKey "ProductVersion" "${QV_VERSION}"
+VIAddVersionKey "CompanyName" "Tessmark"
+VIAddVersionKey "FileDescription" "Quorvel! Setup"
+VIAddVersionKey "FileVersion" "${QV_VERSION}"
+VIAddVersionKey "LegalCopyright" "Copyright (C) 2026 Tessmark"
+VIAddVersionKey "OriginalFilename" "QuorvelSetup.exe"
+
+; ---------------------------------------------------------------------------
+; Shared by Setup and the uninstaller (the latter's functions carry "un.").
+
+; Ends a running launcher: its hidden main dialog "<QUORVEL>" ends at once,
+; without the exit question, on the registered message "QuorvelQuit". Waits
+; for the process itself, so its files are free afterwards.
+; Out: $0 = 1 when no launcher runs any more, 0 when one is still there:
+; while its Setup dialog or one of its messages is open it ends only once
+; that is closed.
+!macro QvDefineEndLauncher UN
+Function ${UN}EndLauncher
+  Push $1
+  Push $2
+  Push $3
+  StrCpy $0 1
+  FindWindow $1 "#32770" "<QUORVEL>"
+  ${If} $1 <> 0
+    DetailPrint "Ending the running Quorvel!..."
+    System::Call 'user32::GetWindowThreadProcessId(p r1, *i .r2)'
+    System::Call 'kernel32::OpenProcess(i 0x00100000, i 0, i r2) p .r3'
+    System::Call 'user32::RegisterWindowMessage(t "QuorvelQuit") i .r2'
+    ${If} $2 <> 0
+      System::Call 'user32::SendMessageTimeout(p r1, i r2, p 0, p 0, i 2, i 5000, *p .r2)'
+    ${EndIf}
+    ${If} $3 P<> 0
+      System::Call 'kernel32::WaitForSingleObject(p r3, i 5000)'
+      System::Call 'kernel32::CloseHandle(p r3)'
+    ${Else}
+      StrCpy $2 0
+      ${Do}
+        Sleep 100
+        IntOp $2 $2 + 1
+        FindWindow $1 "#32770" "<QUORVEL>"
+        ${IfThen} $2 >= 50 ${|} ${ExitDo} ${|}
+      ${LoopUntil} $1 = 0
+    ${EndIf}
+    FindWindow $1 "#32770" "<QUORVEL>"
+    ${IfThen} $1 <> 0 ${|} StrCpy $0 0 ${|}
+  ${EndIf}
+  Pop $3
+  Pop $2
+  Pop $1
+FunctionEnd
+
+; Ends the launcher, or lets the user close what keeps it alive and try
+; again; gives up (Abort) on Cancel, and at once when silent.
+Function ${UN}EndLauncherOrAbort
+  ${Do}
+    Call ${UN}EndLauncher
+    ${IfThen} $0 = 1 ${|} ${ExitDo} ${|}
+    ${IfNot} ${Cmd} `MessageBox MB_RETRYCANCEL|MB_ICONEXCLAMATION "Quorvel! is still \
+        running.$\r$\n$\r$\nClose its Setup dialog or any message it shows, then click \
+        Retry." /SD IDCANCEL IDRETRY`
+      Abort "Quorvel! is still running."
+    ${EndIf}
+  ${Loop}
+FunctionEnd
+
+; Other programs may still hold the hook library for a moment after the
+; launcher has removed its hook: they let go of it with their next mouse
+; message. This program's own pages may hold it too, having handled mouse
+; messages while the launcher ran; the hook is gone, so it lets go itself.
+; Call only after EndLauncher. Out: $0 = 1 when QVLHOOK.DLL is gone.
+Function ${UN}DeleteHookLibrary
+  Push $1
+  StrCpy $1 0
+  ${Do}
+    System::Call 'kernel32::GetModuleHandle(t "$INSTDIR\QVLHOOK.DLL") p .r0'
+    ${IfThen} $0 P= 0 ${|} ${ExitDo} ${|}
+    System::Call 'kernel32::FreeLibrary(p r0)'
+    IntOp $1 $1 + 1
+    ${IfThen} $1 >= 10 ${|} ${ExitDo} ${|}
+  ${Loop}
+  StrCpy $1 0
+  ${Do}
+    Delete "$INSTDIR\QVLHOOK.DLL"
+    ${IfNot} ${FileExists} "$INSTDIR\QVLHOOK.DLL"
+      StrCpy $0 1
+      ${ExitDo}
+    ${EndIf}
+    ${If} $1 >= 30
+      StrCpy $0 0
+      ${ExitDo}
+    ${EndIf}
+    Sleep 100
+    IntOp $1 $1 + 1
+  ${Loop}
+  Pop $1
+FunctionEnd
+!macroend
+!insertmacro QvDefineEndLauncher ""
+!insertmacro QvDefineEndLauncher "un."
+
+; ---------------------------------------------------------------------------
+; Setup
+
+Function .onInit
+  SetShellVarContext current
+  !if ${QV_TARGET} == amd64-unicode
+    ; Windows itself refuses to start this 64-bit program on a 32-bit system
+    ; as a rule; should it get this far all the same, it says why it stops.
+    ${If} ${IsNativeIA32}
+      MessageBox MB_OK|MB_ICONSTOP "This is the 64-bit Quorvel! and needs a 64-bit \
+        Windows.$\r$\nPlease use the 32-bit QuorvelSetup.exe on this computer." /SD IDOK
+      Abort
+    ${EndIf}
+  !endif
+FunctionEnd
+
+; $0 := 1 when $INSTDIR's path holds DEBUG or RELEASE in any letter case:
+; the launcher takes such a folder for a build folder and looks for its
+; groups one folder higher up.
+Function IsBuildLikeFolder
+  Push $1
+  Push $2
+  Push $3
+  StrCpy $0 0
+  StrLen $1 $INSTDIR
+  StrCpy $2 0
+  ${DoWhile} $2 < $1
+    StrCpy $3 $INSTDIR 5 $2
+    ${IfThen} $3 == "DEBUG" ${|} StrCpy $0 1 ${|}
+    StrCpy $3 $INSTDIR 7 $2
+    ${IfThen} $3 == "RELEASE" ${|} StrCpy $0 1 ${|}
+    IntOp $2 $2 + 1
+  ${Loop}
+  Pop $3
+  Pop $2
+  Pop $1
+FunctionEnd
+
+; $0 := 1 when $INSTDIR holds anything but an earlier Quorvel!: every
+; folder in it would become a group of the popup.
+Function IsForeignFolder
+  Push $1
+  Push $2
+  StrCpy $0 0
+  ${IfNot} ${FileExists} "$INSTDIR\QUORVEL.EXE"
+    FindFirst $1 $2 "$INSTDIR\*.*"
+    ${DoWhile} $2 != ""
+      ${If} $2 != "."
+      ${AndIf} $2 != ".."
+        StrCpy $0 1
+        ${ExitDo}
+      ${EndIf}
+      FindNext $1 $2
+    ${Loop}
+    FindClose $1
+  ${EndIf}
+  Pop $2
+  Pop $1
+FunctionEnd
+
+Function DirectoryLeave
+  Call IsBuildLikeFolder
+  ${If} $0 = 1
+    MessageBox MB_OK|MB_ICONEXCLAMATION "Please choose a folder whose path does not \
+      contain DEBUG or RELEASE.$\r$\n$\r$\nQuorvel! would look for its groups in the \
+      folder above it."
+    Abort
+  ${EndIf}
+  Call IsForeignFolder
+  ${If} $0 = 1
+    ${IfNot} ${Cmd} `MessageBox MB_YESNO|MB_ICONQUESTION|MB_DEFBUTTON2 "$INSTDIR \
+        already holds other files or folders.$\r$\n$\r$\nQuorvel! shows every folder \
+        in its program folder as a program group. Install there all the same?" IDYES`
+      Abort
+    ${EndIf}
+  ${EndIf}
+FunctionEnd
+
+Section "Quorvel!" SecProgram
+  SectionIn RO
+  ; A silent installation never saw the directory page.
+  Call IsBuildLikeFolder
+  ${If} $0 = 1
+    MessageBox MB_OK|MB_ICONSTOP "Quorvel! cannot be installed in $INSTDIR: the path \
+      must not contain DEBUG or RELEASE." /SD IDOK
+    Abort "The folder's path contains DEBUG or RELEASE."
+  ${EndIf}
+
+  ; Only a new installation is finished off by the launcher's next start:
+  ; an update keeps what the user has changed since, such as a Startup
+  ; shortcut removed on purpose.
+  StrCpy $1 1
+  ${IfThen} ${FileExists} "$INSTDIR\QUORVEL.EXE" ${|} StrCpy $1 0 ${|}
+
+  Call EndLauncherOrAbort
+  SetOutPath "$INSTDIR"
+  Call DeleteHookLibrary
+  ${If} $0 = 0
+    ; Still held by some program: a held file can be renamed, though not
+    ; replaced, so the new one can go in under its own name.
+    Delete "$INSTDIR\QVLHOOK.OLD"
+    Rename "$INSTDIR\QVLHOOK.DLL" "$INSTDIR\QVLHOOK.OLD"
+    Delete /REBOOTOK "$INSTDIR\QVLHOOK.OLD"
+  ${EndIf}
+  File "/oname=QUORVEL.EXE" "${QV_LAUNCHER}"
+  File "/oname=QVLHOOK.DLL" "${QV_HOOK}"
+  File "/oname=MANUAL.TXT" "${QV_MANUAL}"
+  ; The launcher's next start finishes the installation and deletes this.
+  ${If} $1 = 1
+    FileOpen $0 "$INSTDIR\QUORVEL.DAT" w
+    FileClose $0
+  ${EndIf}
+
+  WriteUninstaller "$INSTDIR\Uninstall.exe"
+  WriteRegStr HKCU "${UNINSTALL_KEY}" "DisplayName" "Quorvel!"
+  WriteRegStr HKCU "${UNINSTALL_KEY}" "DisplayVersion" "${QV_VERSION}"
+  WriteRegStr HKCU "${UNINSTALL_KEY}" "Publisher" "Tessmark"
+  WriteRegStr HKCU "${UNINSTALL_KEY}" "UninstallString" '"$INSTDIR\Uninstall.exe"'
+  WriteRegStr HKCU "${UNINSTALL_KEY}" "QuietUninstallString" '"$INSTDIR\Uninstall.exe" /S'
+  WriteRegStr HKCU "${UNINSTALL_KEY}" "InstallLocation" "$INSTDIR"
+  WriteRegStr HKCU "${UNINSTALL_KEY}" "DisplayIcon" "$INSTDIR\QUORVEL.EXE,0"
+  WriteRegDWORD HKCU "${UNINSTALL_KEY}" "NoModify" 1
+  WriteRegDWORD HKCU "${UNINSTALL_KEY}" "NoRepair" 1
+  SectionGetSize ${SecProgram} $0
+  WriteRegDWORD HKCU "${UNINSTALL_KEY}" "EstimatedSize" $0
+SectionEnd
+
+; ---------------------------------------------------------------------------
+; Uninstaller
+
+Function un.onInit
+  SetShellVarContext current
+FunctionEnd
+
+Section "-un.Quorvel!"
+  Call un.EndLauncherOrAbort
+
+  Delete "$INSTDIR\QUORVEL.EXE"
+  Call un.DeleteHookLibrary
+  ${If} $0 = 0
+    Delete /REBOOTOK "$INSTDIR\QVLHOOK.DLL"
+    ${IfNot} ${RebootFlag}
+      DetailPrint "QVLHOOK.DLL is still in use; delete it after Windows has restarted."
+    ${EndIf}
+  ${EndIf}
+  Delete /REBOOTOK "$INSTDIR\QVLHOOK.OLD"
+  Delete "$INSTDIR\MANUAL.TXT"
+  Delete "$INSTDIR\QUORVEL.DAT"
+  Delete "$INSTDIR\Uninstall.exe"
+
+  ; What the launcher made on its first start.
+  Delete "$SMSTARTUP\Quorvel!.LNK"
+  Delete "$DESKTOP\Quorvel!.LNK"
+  Delete "$INSTDIR\${DOCUMENTATION}\Quorvel! Manual.LNK"
+  RMDir "$INSTDIR\${DOCUMENTATION}"
+
+  DeleteRegKey HKCU "${SETTINGS_KEY}"
+  DeleteRegKey /ifempty HKCU "Software\Tessmark"
+  DeleteRegKey HKCU "${UNINSTALL_KEY}"
+SectionEnd
+
+Section /o "un.Remove my program groups and shortcuts" SecGroups
+  ; Never a whole drive, whatever the folder turned out to be.
+  StrLen $0 $INSTDIR
+  ${If} $0 > 3
+    RMDir /r "$INSTDIR"
+  ${EndIf}
+SectionEnd
+
+Section "-un.Program folder"
+  RMDir "$INSTDIR"
+SectionEnd
+
+!insertmacro MUI_UNFUNCTION_DESCRIPTION_BEGIN
+  !insertmacro MUI_DESCRIPTION_TEXT ${SecGroups} "Also deletes every group in \
+    $INSTDIR with all the files in it. The programs the shortcuts start are not touched."
+!insertmacro MUI_UNFUNCTION_DESCRIPTION_END
