@@ -9,9 +9,7 @@
 QV_WINE=${QV_WINE:-/usr/lib/wine/wine64}
 QV_WINESERVER=${QV_WINESERVER:-/usr/lib/wine/wineserver}
 export WINEDEBUG=${WINEDEBUG:--all}
-# No Mono or Gecko installers (they cannot be downloaded here), and no
-# menu builder: it would copy every shortcut made on the desktop into HOME.
-export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+export WINEDLLOVERRIDES="mscoree,mshtml="
 
 # qv_base_prefix DIR: makes DIR/home and DIR/prefix unless DIR is ready.
 qv_base_prefix() {
