@@ -16,7 +16,7 @@ class About : public LauncherTest {
  protected:
   // From the popup's About button, as a person reaches it.
   HWND Open() {
-    if (!Show()) return nullptr;
+    EXPECT_TRUE(Show());
     ClickButton(window, kAbout);
     return WaitForTopLevel(launcher->id(), "About Quorvel!", 5000, "#32770");
   }
