@@ -406,6 +406,14 @@ std::string ReadTextFile(const std::string& path) {
 
 bool FileExists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
+std::string ShellFolder(int csidl) {
+  char path[MAX_PATH] = {};
+  if (!SHGetSpecialFolderPathA(nullptr, path, csidl, FALSE)) return std::string();
+  std::string folder = path;
+  if (!folder.empty() && folder.back() != '\\') folder += '\\';
+  return folder;
+}
+
 bool MakeShellLink(const std::string& link, const std::string& target) {
   const HRESULT init = CoInitialize(nullptr);
   bool saved = false;

@@ -129,6 +129,9 @@ int ListBoxSelection(HWND box);
 bool WriteTextFile(const std::string& path, const std::string& text = std::string());
 std::string ReadTextFile(const std::string& path);
 bool FileExists(const std::string& path);
+// A shell folder of the user's (CSIDL_STARTUP...), ending in a backslash;
+// empty when it has no path.
+std::string ShellFolder(int csidl);
 // A shell link to `target`, made through the shell's own link object.
 bool MakeShellLink(const std::string& link, const std::string& target);
 

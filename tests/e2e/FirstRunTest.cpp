@@ -16,14 +16,6 @@ namespace {
 constexpr char kDocumentation[] = "Quorvel! Documentation";
 constexpr char kManualLink[] = "Quorvel! Documentation\\Quorvel! Manual.LNK";
 
-std::string ShellFolder(int id) {
-  char path[MAX_PATH] = {};
-  if (!SHGetSpecialFolderPathA(nullptr, path, id, FALSE)) return std::string();
-  std::string folder = path;
-  if (!folder.empty() && folder.back() != '\\') folder += '\\';
-  return folder;
-}
-
 bool IsFolder(const std::string& path) {
   const DWORD attributes = GetFileAttributesA(path.c_str());
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;

@@ -23,14 +23,6 @@ constexpr char kSettingsKey[] = "Software\\Tessmark\\QUORVEL";
 constexpr char kCompanyKey[] = "Software\\Tessmark";
 constexpr char kManualStart[] = "Quorvel! Version 1.52 - User's Manual\r\n";
 
-std::string ShellFolder(int id) {
-  char path[MAX_PATH] = {};
-  if (!SHGetSpecialFolderPathA(nullptr, path, id, FALSE)) return std::string();
-  std::string folder = path;
-  if (!folder.empty() && folder.back() != '\\') folder += '\\';
-  return folder;
-}
-
 std::string Upper(std::string text) {
   std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return static_cast<char>(toupper(c)); });
   return text;
