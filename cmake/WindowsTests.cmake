@@ -42,9 +42,10 @@ add_executable(qv_e2e
   tests/e2e/FirstRunTest.cpp
   tests/e2e/AboutTest.cpp
   tests/e2e/InstallerTest.cpp
+  tests/e2e/Main.cpp
 )
 target_compile_options(qv_e2e PRIVATE ${QV_WARNINGS})
-target_link_libraries(qv_e2e PRIVATE qv_driver gtest_main)
+target_link_libraries(qv_e2e PRIVATE qv_driver gtest)
 target_link_options(qv_e2e PRIVATE ${QV_STATIC_LINK})
 add_dependencies(qv_e2e QUORVEL QVLHOOK qv_mark)
 

@@ -33,7 +33,7 @@ int main(int argc, char** argv) {
     WaitFor(WM_MOUSEMOVE, target.hwnd(), 500);
     Drain();
     const double start = Now();
-    MoveMouse(250 + (i % 2), 250);
+    SendMove(250 + (i % 2), 250);
     if (WaitFor(WM_MOUSEMOVE, target.hwnd(), 1000)) plain.push_back(Now() - start);
   }
   target.Hide();

@@ -149,7 +149,7 @@ ShowTimes ShowLatency(const Launcher& launcher, int trials) {
     if (!PumpUntil(500, [&] { return !probeShown(); })) continue;
     Pump(20);
     const double start = Now();
-    MoveMouse(stripX + (i % 2), strip.top);
+    SendMove(stripX + (i % 2), strip.top);
     for (double visible = 0; Now() - start < 1000; ShortSleep()) {
       if (visible == 0 && IsWindowVisible(window)) visible = Now() - start;
       if (visible > 0 && probeShown()) {

@@ -61,7 +61,7 @@ inline std::vector<double> BareHookRequestTimes(int trials) {
     e2e::MoveMouse(stripX, (work.top + work.bottom) / 2);
     e2e::Pump(20);  // drops what is still queued
     const double start = Now();
-    e2e::MoveMouse(stripX + (i % 2), strip.top);
+    e2e::SendMove(stripX + (i % 2), strip.top);
     if (WaitFor(WM_USER + 1, target.hwnd(), 1000)) times.push_back(Now() - start);
   }
   hook.Register(nullptr);

@@ -18,7 +18,7 @@ class About : public LauncherTest {
   HWND Open() {
     EXPECT_TRUE(Show());
     ClickButton(window, kAbout);
-    return WaitForTopLevel(launcher->id(), "About Quorvel!", 5000, "#32770");
+    return WaitForDialog(launcher->id(), "About Quorvel!", 5000);
   }
 };
 
@@ -26,14 +26,13 @@ TEST_F(About, ShowsItsTextsAndHoldsThePopupBackUntilOk) {
   ASSERT_NO_FATAL_FAILURE(Start());
   HWND about = Open();
   ASSERT_NE(about, nullptr);
-  ASSERT_TRUE(PumpUntil(3000, [&] { return IsWindowVisible(about) != FALSE; }));
   EXPECT_EQ(GetWindow(about, GW_OWNER), window);
   EXPECT_TRUE(PumpUntil(3000, [this] { return !Visible(); })) << "the popup goes when the box opens";
   EXPECT_TRUE(PumpUntil(3000, [&] { return FocusOf(about) == GetDlgItem(about, IDOK); }));
 
-  EXPECT_EQ(WindowText(GetDlgItem(about, 1007)), "Quorvel! Version 1.52");
-  EXPECT_FALSE(WindowText(GetDlgItem(about, 1008)).empty());
-  const std::string notice = WindowText(GetDlgItem(about, 1009));
+  EXPECT_EQ(ControlText(GetDlgItem(about, 1007)), "Quorvel! Version 1.52");
+  EXPECT_FALSE(ControlText(GetDlgItem(about, 1008)).empty());
+  const std::string notice = ControlText(GetDlgItem(about, 1009));
   EXPECT_NE(notice.find("\n\n"), std::string::npos) << "the notice has paragraphs";
   EXPECT_NE(notice.find('@', notice.rfind("\n\n")), std::string::npos) << "it ends with a contact address";
   Snapshot("about.png");
@@ -65,7 +64,7 @@ TEST_F(About, OpensAndClosesTheSameWithoutASoundDevice) {
   for (int round = 0; round < 2; ++round) {
     HWND about = Open();
     ASSERT_NE(about, nullptr) << round;
-    EXPECT_EQ(WindowText(GetDlgItem(about, 1007)), "Quorvel! Version 1.52");
+    EXPECT_EQ(ControlText(GetDlgItem(about, 1007)), "Quorvel! Version 1.52");
     ASSERT_TRUE(PumpUntil(3000, [&] { return FocusOf(about) == GetDlgItem(about, IDOK); }));
     PressKey(VK_ESCAPE);
     ASSERT_TRUE(PumpUntil(3000, [&] { return !IsWindow(about); })) << round;

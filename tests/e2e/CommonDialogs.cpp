@@ -23,18 +23,6 @@ LRESULT Send(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   return static_cast<LRESULT>(result);
 }
 
-HWND WaitForDialog(DWORD processId, const char* title, DWORD timeoutMs) {
-  const DWORD start = GetTickCount();
-  HWND dialog = WaitForTopLevel(processId, title, timeoutMs, "#32770");
-  if (dialog == nullptr) return nullptr;
-  // The dialog is found before WM_INITDIALOG has filled it; it shows itself
-  // only afterwards.
-  const DWORD spent = GetTickCount() - start;
-  const DWORD left = spent < timeoutMs ? timeoutMs - spent : 0;
-  if (!PumpUntil(left, [dialog] { return IsWindowVisible(dialog) != FALSE; })) return nullptr;
-  return dialog;
-}
-
 // Tells the dialog that a control changed the way the control itself would.
 void Notify(HWND dialog, HWND control, WORD code) {
   Send(dialog, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(control), code), reinterpret_cast<LPARAM>(control));

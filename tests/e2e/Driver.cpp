@@ -28,7 +28,66 @@ std::string WindowsPath(std::string path) {
   return path;
 }
 
+void PrintFault(const std::string& what) { std::fprintf(stderr, "driver: %s\n", what.c_str()); }
+
+FaultHandler faultHandler = PrintFault;
+
+void Fault(const std::string& what) { faultHandler(what); }
+
+std::string PointText(POINT p) { return "(" + std::to_string(p.x) + ", " + std::to_string(p.y) + ")"; }
+
+// Where the last move was sent; a button goes down there.
+bool moved = false;
+POINT moveTarget{};
+
+bool At(POINT p) {
+  const POINT now = CursorPos();
+  return now.x == p.x && now.y == p.y;
+}
+
+// One window of every thread that has any, the desktop's own first.
+std::vector<HWND> WindowPerThread() {
+  struct Found {
+    std::vector<HWND> windows;
+    std::vector<DWORD> threads;
+    void Add(HWND window) {
+      const DWORD thread = GetWindowThreadProcessId(window, nullptr);
+      if (thread == 0 || thread == GetCurrentThreadId()) return;
+      for (DWORD known : threads)
+        if (known == thread) return;
+      threads.push_back(thread);
+      windows.push_back(window);
+    }
+  } found;
+  found.Add(GetDesktopWindow());
+  EnumWindows(
+      [](HWND window, LPARAM param) -> BOOL {
+        reinterpret_cast<Found*>(param)->Add(window);
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&found));
+  return found.windows;
+}
+
 }  // namespace
+
+void SetFaultHandler(FaultHandler handler) { faultHandler = handler != nullptr ? handler : PrintFault; }
+
+void Settle() {
+  // This thread's own display events, without taking its posted messages,
+  // which the scenarios count.
+  MsgWaitForMultipleObjects(0, nullptr, FALSE, 0, QS_ALLINPUT);
+  const std::vector<HWND> windows = WindowPerThread();
+  // A thread answers a sent message as soon as it looks at its queue; the
+  // second round is answered only after it has gone back to waiting, which
+  // is when it reads its display events.
+  for (int round = 0; round < 2; ++round) {
+    for (HWND window : windows) {
+      DWORD_PTR result = 0;
+      SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 2000, &result);
+    }
+  }
+}
 
 std::string FolderFromEnvironment(const char* name) {
   const char* value = std::getenv(name);
@@ -185,23 +244,47 @@ MessageBoxView ReadMessageBox(HWND box) {
       view.buttons.push_back(id);
       if ((style & 0x0F) == BS_DEFPUSHBUTTON) view.defaultButton = id;
     } else if (cls == "Static") {
-      if ((style & SS_TYPEMASK) != SS_ICON && GetDlgCtrlID(child) == 0xFFFF) view.text = WindowText(child);
+      if ((style & SS_TYPEMASK) != SS_ICON && GetDlgCtrlID(child) == 0xFFFF) view.text = ControlText(child);
     }
   }
   return view;
 }
 
-MessageBoxView WaitForMessageBox(DWORD processId, const std::string& title, DWORD timeoutMs) {
-  HWND box = WaitForTopLevel(processId, title, timeoutMs, "#32770");
-  if (box == nullptr) return MessageBoxView{};
-  // Let the box finish its own initialisation before reading it.
-  PumpUntil(2000, [box] { return IsWindowVisible(box) != FALSE; });
-  return ReadMessageBox(box);
+HWND WaitForDialog(DWORD processId, const std::string& title, DWORD timeoutMs, const char* className) {
+  const DWORD start = GetTickCount();
+  HWND found = nullptr;
+  // Found by its title, a dialog may still be making its controls; it
+  // shows itself only once its initialisation is over.
+  if (!PumpUntil(timeoutMs, [&] {
+        found = FindTopLevel(processId, title, className);
+        return found != nullptr && IsWindowVisible(found);
+      }))
+    return nullptr;
+  HANDLE process = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION, FALSE, ProcessOf(found));
+  if (process != nullptr) {
+    const DWORD spent = GetTickCount() - start;
+    WaitForInputIdle(process, spent < timeoutMs ? timeoutMs - spent : 0);
+    CloseHandle(process);
+  }
+  Settle();
+  return IsWindow(found) ? found : nullptr;
 }
 
-void ClickButton(HWND dialog, int id) { PostMessageA(GetDlgItem(dialog, id), BM_CLICK, 0, 0); }
+MessageBoxView WaitForMessageBox(DWORD processId, const std::string& title, DWORD timeoutMs) {
+  HWND box = WaitForDialog(processId, title, timeoutMs);
+  return box != nullptr ? ReadMessageBox(box) : MessageBoxView{};
+}
 
-void MoveMouse(int x, int y) {
+void ClickButton(HWND dialog, int id) {
+  HWND button = GetDlgItem(dialog, id);
+  if (button == nullptr || !PostMessageA(button, BM_CLICK, 0, 0)) {
+    Fault("no button " + std::to_string(id) + " to click in \"" + WindowText(dialog) + "\"");
+    return;
+  }
+  Settle();
+}
+
+bool SendMove(int x, int y) {
   // Absolute input is in 1/65536 of the primary screen; round up so that
   // the system's truncation lands on the intended pixel.
   const int cx = GetSystemMetrics(SM_CXSCREEN);
@@ -211,44 +294,86 @@ void MoveMouse(int x, int y) {
   input.mi.dx = static_cast<LONG>((static_cast<long long>(x) * 65536 + cx - 1) / cx);
   input.mi.dy = static_cast<LONG>((static_cast<long long>(y) * 65536 + cy - 1) / cy);
   input.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
-  SendInput(1, &input, sizeof input);
+  return SendInput(1, &input, sizeof input) == 1;
+}
+
+bool MoveMouse(int x, int y) {
+  const POINT target{x, y};
+  moved = true;
+  moveTarget = target;
+  // What the desktop still owes from earlier steps lands first, so that it
+  // cannot land after this move.
+  Settle();
+  const DWORD start = GetTickCount();
+  for (int sent = 0;;) {
+    if (sent == 0 || !At(target)) {
+      if (!SendMove(x, y)) {
+        Fault("the system took no move to " + PointText(target) + ", error " + std::to_string(GetLastError()));
+        return false;
+      }
+      ++sent;
+    }
+    Settle();
+    if (At(target)) return true;
+    if (GetTickCount() - start > 5000) {
+      Fault("the pointer is at " + PointText(CursorPos()) + ", not at " + PointText(target) + ", after " +
+            std::to_string(sent) + " moves there");
+      return false;
+    }
+  }
 }
 
 void MouseButton(DWORD downOrUpFlag) {
+  if (moved && !At(moveTarget) && !MoveMouse(moveTarget.x, moveTarget.y)) return;
   INPUT input{};
   input.type = INPUT_MOUSE;
   input.mi.dwFlags = downOrUpFlag;
-  SendInput(1, &input, sizeof input);
+  if (SendInput(1, &input, sizeof input) != 1) {
+    Fault("the system took no button input " + std::to_string(downOrUpFlag) + " at " + PointText(CursorPos()));
+    return;
+  }
+  Settle();
 }
+
+namespace {
+
+void SendKeys(INPUT* keys, UINT count) {
+  for (UINT i = 0; i < count; ++i) keys[i].type = INPUT_KEYBOARD;
+  if (SendInput(count, keys, sizeof(INPUT)) != count)
+    Fault("the system took no key " + std::to_string(keys[0].ki.wVk) + ", error " + std::to_string(GetLastError()));
+}
+
+}  // namespace
 
 void PressKey(WORD virtualKey) {
   INPUT input[2]{};
-  input[0].type = input[1].type = INPUT_KEYBOARD;
   input[0].ki.wVk = input[1].ki.wVk = virtualKey;
   input[1].ki.dwFlags = KEYEVENTF_KEYUP;
-  SendInput(2, input, sizeof(INPUT));
+  SendKeys(input, 2);
+  Settle();
 }
 
 void TypeText(const std::string& text) {
   for (char c : text) {
     const SHORT key = VkKeyScanA(c);
-    if (key == -1) continue;
+    if (key == -1) {
+      Fault(std::string("no key types '") + c + "'");
+      continue;
+    }
+    INPUT input[4]{};
+    UINT count = 0;
     const bool shift = (key & 0x100) != 0;
+    if (shift) input[count++].ki.wVk = VK_SHIFT;
+    input[count].ki.wVk = input[count + 1].ki.wVk = static_cast<WORD>(key & 0xFF);
+    input[count + 1].ki.dwFlags = KEYEVENTF_KEYUP;
+    count += 2;
     if (shift) {
-      INPUT down{};
-      down.type = INPUT_KEYBOARD;
-      down.ki.wVk = VK_SHIFT;
-      SendInput(1, &down, sizeof down);
+      input[count].ki.wVk = VK_SHIFT;
+      input[count++].ki.dwFlags = KEYEVENTF_KEYUP;
     }
-    PressKey(static_cast<WORD>(key & 0xFF));
-    if (shift) {
-      INPUT up{};
-      up.type = INPUT_KEYBOARD;
-      up.ki.wVk = VK_SHIFT;
-      up.ki.dwFlags = KEYEVENTF_KEYUP;
-      SendInput(1, &up, sizeof up);
-    }
+    SendKeys(input, count);
   }
+  Settle();
 }
 
 HWND FocusOf(HWND window) {
@@ -265,8 +390,7 @@ POINT CursorPos() {
 }
 
 void ClickAt(int x, int y, DWORD down, DWORD up) {
-  MoveMouse(x, y);
-  Pump(100);  // the window under the pointer learns of it first
+  if (!MoveMouse(x, y)) return;
   MouseButton(down);
   MouseButton(up);
 }
@@ -532,18 +656,87 @@ bool SaveScreenshot(const std::string& path) {
 std::string OutputFile(const std::string& name) {
   std::string folder = FolderFromEnvironment("QV_OUTPUT_DIR");
   if (folder == "\\") folder.clear();
-  if (!folder.empty()) {
-    // Make the folder and its parents.
-    for (size_t i = 3; i < folder.size(); ++i) {
-      if (folder[i] == '\\') CreateDirectoryA(folder.substr(0, i).c_str(), nullptr);
-    }
+  const std::string path = folder + name;
+  // Make the file's folder and its parents.
+  for (size_t i = folder.empty() ? 0 : 3; i < path.size(); ++i) {
+    if (path[i] == '\\') CreateDirectoryA(path.substr(0, i).c_str(), nullptr);
   }
-  return folder + name;
+  return path;
 }
 
 bool Snapshot(const std::string& name) {
   Pump(400);
   return SaveScreenshot(OutputFile(name));
+}
+
+namespace {
+
+std::string Handle(HWND window) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%p", static_cast<void*>(window));
+  return text;
+}
+
+std::string ProcessName(DWORD id) {
+  HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, id);
+  if (process == nullptr) return "?";
+  char path[MAX_PATH] = {};
+  DWORD size = MAX_PATH;
+  const bool named = QueryFullProcessImageNameA(process, 0, path, &size) != FALSE;
+  CloseHandle(process);
+  if (!named) return "?";
+  const char* slash = std::strrchr(path, '\\');
+  return slash != nullptr ? slash + 1 : path;
+}
+
+}  // namespace
+
+std::string DescribeDesktop() {
+  std::string text = "pointer " + PointText(CursorPos()) + ", foreground " + Handle(GetForegroundWindow()) + "\n";
+  std::vector<DWORD> threads;
+  std::vector<HWND> windows;
+  EnumWindows(
+      [](HWND window, LPARAM param) -> BOOL {
+        reinterpret_cast<std::vector<HWND>*>(param)->push_back(window);
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&windows));
+  text += "\nwindow, title, class, process, visible, enabled, rectangle\n";
+  for (HWND window : windows) {
+    RECT r{};
+    GetWindowRect(window, &r);
+    const DWORD process = ProcessOf(window);
+    text += Handle(window) + " \"" + WindowText(window) + "\" " + ClassName(window) + " " + std::to_string(process) +
+            ":" + ProcessName(process) + (IsWindowVisible(window) ? " visible" : " hidden") +
+            (IsWindowEnabled(window) ? " enabled " : " disabled ") + PointText(POINT{r.left, r.top}) + "-" +
+            PointText(POINT{r.right, r.bottom}) + "\n";
+    const DWORD thread = GetWindowThreadProcessId(window, nullptr);
+    bool known = false;
+    for (DWORD t : threads) known = known || t == thread;
+    if (!known) threads.push_back(thread);
+  }
+  text += "\nthread: active, focus, capture\n";
+  for (DWORD thread : threads) {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    if (!GetGUIThreadInfo(thread, &info)) continue;
+    if (info.hwndActive == nullptr && info.hwndFocus == nullptr && info.hwndCapture == nullptr) continue;
+    text += std::to_string(thread) + ": " + Handle(info.hwndActive) + ", " + Handle(info.hwndFocus) + ", " +
+            Handle(info.hwndCapture) + "\n";
+  }
+  return text;
+}
+
+std::string SaveFailureArtefacts(const std::string& base) {
+  const std::string picture = OutputFile("failures\\" + base + ".png");
+  const std::string list = OutputFile("failures\\" + base + ".txt");
+  const bool shot = SaveScreenshot(picture);
+  const bool listed = WriteTextFile(list, DescribeDesktop());
+  // Named as the person running the tests finds them.
+  const char* unixFolder = std::getenv("QV_OUTPUT_DIR");
+  const std::string shown = unixFolder != nullptr && unixFolder[0] == '/' ? std::string(unixFolder) + "/failures/" + base
+                                                                        : OutputFile("failures\\" + base);
+  return shown + (shot ? ".png" : ".png (not saved)") + " and " + shown + (listed ? ".txt" : ".txt (not saved)");
 }
 
 HookLibrary::HookLibrary(const std::string& dllPath) {

@@ -2,6 +2,11 @@
 // of its own, moves the real pointer with SendInput, finds and answers
 // message boxes, and looks at what a person would see. It runs under Wine
 // and on a real Windows desktop alike.
+//
+// Every action is made certain before it returns: input the system refused,
+// a pointer that is not where it was sent, and a window that is not ready
+// are faults, reported through the fault handler (a test failure in the
+// scenarios) instead of being left for a later step to stumble over.
 #pragma once
 
 #include <windows.h>
@@ -52,6 +57,17 @@ class Process {
   PROCESS_INFORMATION info_{};
 };
 
+// Where the driver reports an action it could not make certain; by default
+// the report goes to the error output.
+using FaultHandler = void (*)(const std::string& what);
+void SetFaultHandler(FaultHandler handler);
+
+// Waits until every thread with a window on the desktop has taken what was
+// queued for it: sent messages, posted ones and the display's own events.
+// The desktop's processes act on input at their own pace; a step taken
+// before they have caught up meets the state before the last one.
+void Settle();
+
 // Handles this thread's messages for a while; returns early once `until`
 // says so (checked after every message and every 5 ms).
 void Pump(DWORD ms, const std::function<bool()>& until = nullptr);
@@ -85,13 +101,24 @@ struct MessageBoxView {
   HWND owner = nullptr;
 };
 MessageBoxView ReadMessageBox(HWND box);
+// A top-level window of the process that is ready to be read and used: its
+// initialisation is over (dialogs show themselves only after it), the process
+// is idle, and its thread has caught up with what was queued for it.
+HWND WaitForDialog(DWORD processId, const std::string& title, DWORD timeoutMs = 10000,
+                   const char* className = "#32770");
 // Waits for a dialog-class box of the process with this title.
 MessageBoxView WaitForMessageBox(DWORD processId, const std::string& title, DWORD timeoutMs = 10000);
 // Clicks a button of a box (BM_CLICK, as the mouse would).
 void ClickButton(HWND dialog, int id);
 
-// The real pointer, moved through the system's input queue.
-void MoveMouse(int x, int y);
+// One move of the real pointer through the system's input queue, as it is;
+// false when the system refused it. For timed scenarios.
+bool SendMove(int x, int y);
+// A move that has arrived: sent, then checked once the desktop has settled,
+// and sent again only while the pointer is not there (a process that acts
+// late on an older position of the pointer can put it back there).
+bool MoveMouse(int x, int y);
+// A button goes down or up where the last move put the pointer; sent once.
 void MouseButton(DWORD downOrUpFlag);
 POINT CursorPos();
 
@@ -158,6 +185,15 @@ bool SaveScreenshot(const std::string& path);
 std::string OutputFile(const std::string& name);
 // Lets every window finish painting, then saves the screen under `name`.
 bool Snapshot(const std::string& name);
+
+// The desktop as text: every top-level window (title, class, process,
+// visible, enabled, rectangle), the pointer, and the active, focus and
+// capture windows of each thread that has any.
+std::string DescribeDesktop();
+// Saves the screen as `base`.png and DescribeDesktop() as `base`.txt under
+// the output folder's "failures"; answers the two paths as the person
+// running the tests sees them.
+std::string SaveFailureArtefacts(const std::string& base);
 
 // The hook library of one program folder, loaded into the driver; it shares
 // its section with every launcher started from that folder.

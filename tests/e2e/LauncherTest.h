@@ -54,10 +54,7 @@ class LauncherTest : public ::testing::Test {
   }
 
   // Somewhere in the left half, where the popup never is.
-  void Rest() {
-    MoveMouse(100, 300);
-    Pump(100);
-  }
+  void Rest() { MoveMouse(100, 300); }
   bool Visible() const { return IsWindowVisible(window) != FALSE; }
   bool Show() {
     Rest();

@@ -53,9 +53,9 @@ class Setup : public LauncherTest {
     } else {
       ClickButton(window, kSetup);
     }
-    setup = WaitForTopLevel(launcher->id(), "Quorvel! Setup", 5000, "#32770");
+    setup = WaitForDialog(launcher->id(), "Quorvel! Setup", 5000);
     ASSERT_NE(setup, nullptr);
-    ASSERT_TRUE(PumpUntil(3000, [this] { return IsWindowVisible(setup) && FocusOf(setup) != nullptr; }));
+    ASSERT_TRUE(PumpUntil(3000, [this] { return FocusOf(setup) != nullptr; }));
     groups = GetDlgItem(setup, kGroups);
     shortcuts = GetDlgItem(setup, kShortcuts);
   }
@@ -90,11 +90,7 @@ class Setup : public LauncherTest {
     ASSERT_TRUE(PumpUntil(2000, [&] { return ListBoxSelection(groups) == index; }));
   }
 
-  HWND WaitForName(const std::string& title) {
-    HWND dialog = WaitForTopLevel(launcher->id(), title, 5000, "#32770");
-    if (dialog != nullptr) PumpUntil(2000, [dialog] { return IsWindowVisible(dialog) != FALSE; });
-    return dialog;
-  }
+  HWND WaitForName(const std::string& title) { return WaitForDialog(launcher->id(), title, 5000); }
   // Types the name into the edit and presses OK, as pasting would.
   void Name(HWND dialog, const std::string& text) {
     SetWindowTextA(GetDlgItem(dialog, kNameEdit), text.c_str());

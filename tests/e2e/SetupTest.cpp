@@ -39,7 +39,7 @@ TEST_F(Setup, OpensFromThePopupAndTheKeysActOnTheGroupsList) {
   PressKey(VK_INSERT);
   HWND name = WaitForName("Add Group");
   ASSERT_NE(name, nullptr);
-  EXPECT_EQ("Please enter the name of the group:", WindowText(GetDlgItem(name, kNamePrompt)));
+  EXPECT_EQ("Please enter the name of the group:", ControlText(GetDlgItem(name, kNamePrompt)));
   EXPECT_EQ("", ControlText(GetDlgItem(name, kNameEdit)));
   ASSERT_TRUE(PumpUntil(2000, [&] { return FocusOf(name) == GetDlgItem(name, kNameEdit); }));
   TypeText(" Gamma ");
@@ -55,7 +55,7 @@ TEST_F(Setup, OpensFromThePopupAndTheKeysActOnTheGroupsList) {
   PressKey(VK_RETURN);
   name = WaitForName("Rename Group");
   ASSERT_NE(name, nullptr);
-  EXPECT_EQ("Enter the new name of the group:", WindowText(GetDlgItem(name, kNamePrompt)));
+  EXPECT_EQ("Enter the new name of the group:", ControlText(GetDlgItem(name, kNamePrompt)));
   EXPECT_EQ("Gamma", ControlText(GetDlgItem(name, kNameEdit)));
   PressKey(VK_ESCAPE);
   ASSERT_TRUE(PumpUntil(3000, [&] { return !IsWindow(name); }));

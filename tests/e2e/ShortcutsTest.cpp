@@ -32,11 +32,7 @@ class Shortcuts : public Setup {
     EXPECT_TRUE(CopyFileA((FolderFromEnvironment("QV_BIN_DIR") + "qv_mark.exe").c_str(), path.c_str(), FALSE));
     return path;
   }
-  HWND WaitForPage(const char* title) {
-    HWND page = WaitForTopLevel(launcher->id(), title, 5000, "#32770");
-    if (page != nullptr) PumpUntil(2000, [page] { return IsWindowVisible(page) != FALSE; });
-    return page;
-  }
+  HWND WaitForPage(const char* title) { return WaitForDialog(launcher->id(), title, 5000); }
   static std::string Edit(HWND page) { return ControlText(GetDlgItem(page, kWizardEdit)); }
   static bool Enabled(HWND page, int id) { return IsWindowEnabled(GetDlgItem(page, id)) != FALSE; }
   // Sets the edit's text as pasting would; the page hears of the change.
@@ -305,7 +301,7 @@ TEST_F(Shortcuts, RenameAndDeleteActOnTheSelectedShortcut) {
   DoubleClick(ItemPoint(ReadListItems(shortcuts)[1]));
   HWND name = WaitForName("Rename Shortcut");
   ASSERT_NE(name, nullptr);
-  EXPECT_EQ("Enter the new name of the shortcut:", WindowText(GetDlgItem(name, kNamePrompt)));
+  EXPECT_EQ("Enter the new name of the shortcut:", ControlText(GetDlgItem(name, kNamePrompt)));
   EXPECT_EQ("Beta", ControlText(GetDlgItem(name, kNameEdit)));
   ClickButton(name, IDCANCEL);
   ASSERT_TRUE(PumpUntil(3000, [&] { return !IsWindow(name); }));
