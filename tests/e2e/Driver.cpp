@@ -40,9 +40,26 @@ std::string PointText(POINT p) { return "(" + std::to_string(p.x) + ", " + std::
 bool moved = false;
 POINT moveTarget{};
 
+bool UnderWine() {
+  static const bool wine = GetProcAddress(GetModuleHandleA("ntdll.dll"), "wine_get_version") != nullptr;
+  return wine;
+}
+
+// Whether the system's own pointer is at `p`. Under Wine, GetCursorPos
+// answers the X server's pointer once the system's has not changed for a
+// while, so a move the system took back (a program acting late on an older
+// X event) would look arrived there; the last point of the system's own
+// pointer history is the one its windows go by.
 bool At(POINT p) {
   const POINT now = CursorPos();
-  return now.x == p.x && now.y == p.y;
+  if (now.x != p.x || now.y != p.y) return false;
+  if (!UnderWine()) return true;
+  MOUSEMOVEPOINT wanted{};
+  wanted.x = p.x;
+  wanted.y = p.y;
+  MOUSEMOVEPOINT history[64];
+  // Counted from the newest entry with this point: all 64 when it is the newest.
+  return GetMouseMovePointsEx(sizeof wanted, &wanted, history, 64, GMMP_USE_DISPLAY_POINTS) == 64;
 }
 
 // One window of every thread that has any, the desktop's own first.
