@@ -45,8 +45,7 @@ TEST_F(About, ShowsItsTextsAndHoldsThePopupBackUntilOk) {
   EXPECT_FALSE(Visible());
   EXPECT_TRUE(IsWindowVisible(about));
 
-  ClickButton(about, IDOK);
-  ASSERT_TRUE(PumpUntil(3000, [&] { return !IsWindow(about); }));
+  ASSERT_TRUE(Dismiss(about, IDOK));
   EXPECT_TRUE(Show()) << "the popup is allowed again";
 }
 

@@ -28,12 +28,6 @@ void Notify(HWND dialog, HWND control, WORD code) {
   Send(dialog, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(control), code), reinterpret_cast<LPARAM>(control));
 }
 
-bool PressAndWaitGone(HWND dialog, int button, DWORD timeoutMs) {
-  if (!IsWindow(dialog)) return false;
-  ClickButton(dialog, button);
-  return PumpUntil(timeoutMs, [dialog] { return !IsWindow(dialog); });
-}
-
 int FieldValue(HWND dialog, int id) {
   const std::string text = ControlText(GetDlgItem(dialog, id));
   if (text.empty()) return -1;
@@ -208,8 +202,8 @@ bool ChooseFontAndOk(HWND fontDialog, const std::string& face, const std::string
   return SelectFont(fontDialog, face, style, points) && PressOk(fontDialog);
 }
 
-bool PressOk(HWND dialog, DWORD timeoutMs) { return PressAndWaitGone(dialog, IDOK, timeoutMs); }
+bool PressOk(HWND dialog, DWORD timeoutMs) { return Dismiss(dialog, IDOK, timeoutMs); }
 
-bool CancelCommonDialog(HWND dialog, DWORD timeoutMs) { return PressAndWaitGone(dialog, IDCANCEL, timeoutMs); }
+bool CancelCommonDialog(HWND dialog, DWORD timeoutMs) { return Dismiss(dialog, IDCANCEL, timeoutMs); }
 
 }  // namespace e2e

@@ -4,6 +4,7 @@
 #include <shellapi.h>
 #include <shlobj.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <cstdlib>
@@ -62,28 +63,31 @@ bool At(POINT p) {
   return GetMouseMovePointsEx(sizeof wanted, &wanted, history, 64, GMMP_USE_DISPLAY_POINTS) == 64;
 }
 
-// One window of every thread that has any, the desktop's own first.
-std::vector<HWND> WindowPerThread() {
-  struct Found {
-    std::vector<HWND> windows;
-    std::vector<DWORD> threads;
-    void Add(HWND window) {
-      const DWORD thread = GetWindowThreadProcessId(window, nullptr);
-      if (thread == 0 || thread == GetCurrentThreadId()) return;
-      for (DWORD known : threads)
-        if (known == thread) return;
-      threads.push_back(thread);
-      windows.push_back(window);
-    }
-  } found;
-  found.Add(GetDesktopWindow());
+std::vector<HWND> TopLevelWindows() {
+  std::vector<HWND> windows;
   EnumWindows(
       [](HWND window, LPARAM param) -> BOOL {
-        reinterpret_cast<Found*>(param)->Add(window);
+        reinterpret_cast<std::vector<HWND>*>(param)->push_back(window);
         return TRUE;
       },
-      reinterpret_cast<LPARAM>(&found));
-  return found.windows;
+      reinterpret_cast<LPARAM>(&windows));
+  return windows;
+}
+
+// One window of every thread that has any, the desktop's own first.
+std::vector<HWND> WindowPerThread(bool withOwnThread) {
+  std::vector<HWND> all = TopLevelWindows(), one;
+  all.insert(all.begin(), GetDesktopWindow());
+  std::vector<DWORD> threads;
+  for (HWND window : all) {
+    const DWORD thread = GetWindowThreadProcessId(window, nullptr);
+    if (thread == 0 || (!withOwnThread && thread == GetCurrentThreadId()) ||
+        std::find(threads.begin(), threads.end(), thread) != threads.end())
+      continue;
+    threads.push_back(thread);
+    one.push_back(window);
+  }
+  return one;
 }
 
 }  // namespace
@@ -94,10 +98,11 @@ void Settle() {
   // This thread's own display events, without taking its posted messages,
   // which the scenarios count.
   MsgWaitForMultipleObjects(0, nullptr, FALSE, 0, QS_ALLINPUT);
-  const std::vector<HWND> windows = WindowPerThread();
-  // A thread answers a sent message as soon as it looks at its queue; the
-  // second round is answered only after it has gone back to waiting, which
-  // is when it reads its display events.
+  const std::vector<HWND> windows = WindowPerThread(false);
+  // A thread answers a sent message as soon as it looks at its queue, even
+  // while other work is queued; by the second round it has mostly been back
+  // to waiting, which is when it reads its display events. What still slips
+  // through shows as a pointer that is elsewhere, which the moves check.
   for (int round = 0; round < 2; ++round) {
     for (HWND window : windows) {
       DWORD_PTR result = 0;
@@ -299,6 +304,12 @@ void ClickButton(HWND dialog, int id) {
     return;
   }
   Settle();
+}
+
+bool Dismiss(HWND dialog, int id, DWORD timeoutMs) {
+  if (!IsWindow(dialog)) return false;
+  ClickButton(dialog, id);
+  return PumpUntil(timeoutMs, [dialog] { return !IsWindow(dialog); });
 }
 
 bool SendMove(int x, int y) {
@@ -710,16 +721,8 @@ std::string ProcessName(DWORD id) {
 
 std::string DescribeDesktop() {
   std::string text = "pointer " + PointText(CursorPos()) + ", foreground " + Handle(GetForegroundWindow()) + "\n";
-  std::vector<DWORD> threads;
-  std::vector<HWND> windows;
-  EnumWindows(
-      [](HWND window, LPARAM param) -> BOOL {
-        reinterpret_cast<std::vector<HWND>*>(param)->push_back(window);
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&windows));
   text += "\nwindow, title, class, process, visible, enabled, rectangle\n";
-  for (HWND window : windows) {
+  for (HWND window : TopLevelWindows()) {
     RECT r{};
     GetWindowRect(window, &r);
     const DWORD process = ProcessOf(window);
@@ -727,17 +730,13 @@ std::string DescribeDesktop() {
             ":" + ProcessName(process) + (IsWindowVisible(window) ? " visible" : " hidden") +
             (IsWindowEnabled(window) ? " enabled " : " disabled ") + PointText(POINT{r.left, r.top}) + "-" +
             PointText(POINT{r.right, r.bottom}) + "\n";
-    const DWORD thread = GetWindowThreadProcessId(window, nullptr);
-    bool known = false;
-    for (DWORD t : threads) known = known || t == thread;
-    if (!known) threads.push_back(thread);
   }
   text += "\nthread: active, focus, capture\n";
-  for (DWORD thread : threads) {
+  for (HWND window : WindowPerThread(true)) {
     GUITHREADINFO info{};
     info.cbSize = sizeof info;
-    if (!GetGUIThreadInfo(thread, &info)) continue;
-    if (info.hwndActive == nullptr && info.hwndFocus == nullptr && info.hwndCapture == nullptr) continue;
+    const DWORD thread = GetWindowThreadProcessId(window, nullptr);
+    if (!GetGUIThreadInfo(thread, &info) || (!info.hwndActive && !info.hwndFocus && !info.hwndCapture)) continue;
     text += std::to_string(thread) + ": " + Handle(info.hwndActive) + ", " + Handle(info.hwndFocus) + ", " +
             Handle(info.hwndCapture) + "\n";
   }

@@ -110,6 +110,8 @@ HWND WaitForDialog(DWORD processId, const std::string& title, DWORD timeoutMs = 
 MessageBoxView WaitForMessageBox(DWORD processId, const std::string& title, DWORD timeoutMs = 10000);
 // Clicks a button of a box (BM_CLICK, as the mouse would).
 void ClickButton(HWND dialog, int id);
+// Clicks a button that ends the dialog; true once the dialog is gone.
+bool Dismiss(HWND dialog, int id, DWORD timeoutMs = 3000);
 
 // One move of the real pointer through the system's input queue, as it is;
 // false when the system refused it. For timed scenarios.

@@ -243,8 +243,7 @@ TEST_F(Popup, TrayIconAndExitQuestionKeepThePopupInCheck) {
   SendMessageA(window, kTrayCallback, 101, WM_RBUTTONUP);
   Pump(300);
   EXPECT_FALSE(MenuVisible());
-  ClickButton(box.window, IDNO);
-  ASSERT_TRUE(PumpUntil(3000, [&] { return !IsWindow(box.window); }));
+  ASSERT_TRUE(Dismiss(box.window, IDNO));
   EXPECT_TRUE(Show()) << "No should let the popup show again at once";
   Rest();
   ASSERT_TRUE(PumpUntil(3000, [this] { return !Visible(); }));

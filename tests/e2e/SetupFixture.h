@@ -60,8 +60,7 @@ class Setup : public LauncherTest {
     shortcuts = GetDlgItem(setup, kShortcuts);
   }
   void Close() {
-    ClickButton(setup, IDCANCEL);
-    ASSERT_TRUE(PumpUntil(3000, [this] { return !IsWindow(setup); }));
+    ASSERT_TRUE(Dismiss(setup, IDCANCEL));
   }
   bool Enabled(int id) const { return IsWindowEnabled(GetDlgItem(setup, id)) != FALSE; }
   // Rename group, Delete group, New shortcut; Rename and Delete shortcut.
@@ -107,8 +106,7 @@ class Setup : public LauncherTest {
     MessageBoxView box = WaitForMessageBox(launcher->id(), title);
     ASSERT_NE(box.window, nullptr) << title;
     EXPECT_EQ(qv::JoinLines(lines), box.text);
-    ClickButton(box.window, answer);
-    ASSERT_TRUE(PumpUntil(3000, [&] { return !IsWindow(box.window); }));
+    ASSERT_TRUE(Dismiss(box.window, answer));
   }
   // A File I/O Error report: its fixed lines, then the system's text.
   void ExpectFileError(const qv::MessageLines& lines) {
@@ -117,8 +115,7 @@ class Setup : public LauncherTest {
     const std::string fixed = qv::JoinLines(lines) + "\nError Information:\n\nError ";
     EXPECT_EQ(fixed, box.text.substr(0, fixed.size()));
     EXPECT_GT(box.text.size(), fixed.size() + 4) << "no system text in " << box.text;
-    ClickButton(box.window, IDOK);
-    ASSERT_TRUE(PumpUntil(3000, [&] { return !IsWindow(box.window); }));
+    ASSERT_TRUE(Dismiss(box.window, IDOK));
   }
   void DeleteSelected(bool first, bool second) {
     ClickButton(setup, kDeleteGroup);

@@ -99,8 +99,7 @@ TEST_F(Setup, GroupsAreMadeRenamedAndDeletedOnDiskInTheListAndForThePopup) {
   HWND name = WaitForName("Rename Group");
   ASSERT_NE(name, nullptr);
   EXPECT_EQ("beta", ControlText(GetDlgItem(name, kNameEdit)));
-  ClickButton(name, IDCANCEL);
-  ASSERT_TRUE(PumpUntil(3000, [&] { return !IsWindow(name); }));
+  ASSERT_TRUE(Dismiss(name, IDCANCEL));
   ExpectLists({"Alpha", "beta", "Mid"}, 1, {"b"});
 
   ClickButton(setup, kNewGroup);
@@ -200,8 +199,7 @@ TEST_F(Setup, RefusedNamesAndFailedFileOperationsAreReported) {
   ASSERT_TRUE(PumpUntil(2000, [&] { return ControlText(GetDlgItem(name, kNameEdit)).size() >= 80; }));
   Pump(200);
   EXPECT_EQ(std::string(79, 'n') + "x", ControlText(GetDlgItem(name, kNameEdit)));
-  ClickButton(name, IDOK);
-  ASSERT_TRUE(PumpUntil(3000, [&] { return !IsWindow(name); }));
+  ASSERT_TRUE(Dismiss(name, IDOK));
   EXPECT_TRUE(Appears(std::string(79, 'n') + "x"));
 
   // A longer name can only come from the disk; it must be shortened.
@@ -213,8 +211,7 @@ TEST_F(Setup, RefusedNamesAndFailedFileOperationsAreReported) {
   ClickButton(name, IDOK);
   Expect("Quorvel!", {"Please enter no more than 80 characters."});
   EXPECT_TRUE(IsWindowVisible(name));
-  ClickButton(name, IDCANCEL);
-  ASSERT_TRUE(PumpUntil(3000, [&] { return !IsWindow(name); }));
+  ASSERT_TRUE(Dismiss(name, IDCANCEL));
   EXPECT_TRUE(Exists(longName));
 
   // A read-only file stops the deletion at that file.

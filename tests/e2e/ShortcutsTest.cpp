@@ -41,10 +41,7 @@ class Shortcuts : public Setup {
     return PumpUntil(2000, [&] { return Enabled(page, IDOK) == continueEnabled; });
   }
   // Presses a button that ends the page; the next window comes up by itself.
-  static bool Leave(HWND page, int id) {
-    ClickButton(page, id);
-    return PumpUntil(3000, [page] { return !IsWindow(page); });
-  }
+  static bool Leave(HWND page, int id) { return Dismiss(page, id); }
   bool FocusOnEdit(HWND page) {
     return PumpUntil(2000, [page] { return FocusOf(page) == GetDlgItem(page, kWizardEdit); });
   }
@@ -303,8 +300,7 @@ TEST_F(Shortcuts, RenameAndDeleteActOnTheSelectedShortcut) {
   ASSERT_NE(name, nullptr);
   EXPECT_EQ("Enter the new name of the shortcut:", ControlText(GetDlgItem(name, kNamePrompt)));
   EXPECT_EQ("Beta", ControlText(GetDlgItem(name, kNameEdit)));
-  ClickButton(name, IDCANCEL);
-  ASSERT_TRUE(PumpUntil(3000, [&] { return !IsWindow(name); }));
+  ASSERT_TRUE(Dismiss(name, IDCANCEL));
 
   // Enter on the list renames; a name with a folder in it is refused by
   // the file system's rule.
