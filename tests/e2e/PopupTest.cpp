@@ -78,7 +78,7 @@ TEST_F(Popup, ShowsAtItsPlaceWithItsGroupsInOrderAndLeavesWithThePointer) {
     MoveTo(RowPoint(layout, row));
     EXPECT_TRUE(PumpUntil(3000, [&] { return ListShows(contents[row]); })) << names[row];
   }
-  EXPECT_TRUE(Framed(layout, 3));
+  EXPECT_TRUE(PumpUntil(3000, [&] { return Framed(layout, 3); }));
   Snapshot("popup.png");
 
   // The strip left of the stay zone is already outside.

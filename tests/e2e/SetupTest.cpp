@@ -271,8 +271,9 @@ TEST_F(Setup, ColoursAndFontAreChosenInTheCommonDialogsStoredAndDrawn) {
   color = OpenCommon(kBackground, false);
   ASSERT_NE(color, nullptr);
   ASSERT_TRUE(ChooseColorAndOk(color, kBack));
+  // Each control repaints in its own time.
   EXPECT_TRUE(PumpUntil(2000, [&] { return PixelIn(kBackgroundSwatch, 5, 5) == kBack; }));
-  EXPECT_EQ(kBack, PixelIn(kExample, -4, -4));
+  EXPECT_TRUE(PumpUntil(2000, [&] { return PixelIn(kExample, -4, -4) == kBack; }));
   EXPECT_EQ(kText, PixelIn(kForegroundSwatch, 5, 5));
 
   HWND font = OpenCommon(kFont, true);
@@ -304,9 +305,11 @@ TEST_F(Setup, ColoursAndFontAreChosenInTheCommonDialogsStoredAndDrawn) {
   ASSERT_TRUE(Show());
   const qv::PopupLayout layout = Expected({"Apps"}, -16, 700, true, "Liberation Serif");
   const qv::Box& row = layout.rows[0];
-  EXPECT_TRUE(Shows(qv::Box{row.left + 2, row.top + 2, row.right - 2, row.bottom - 2}, kText)) << "the name";
+  // The popup paints after it has become visible.
+  const qv::Box name{row.left + 2, row.top + 2, row.right - 2, row.bottom - 2};
+  EXPECT_TRUE(PumpUntil(2000, [&] { return Shows(name, kText); })) << "the name";
   const POINT below = ToScreen(row.left + 10, row.bottom + 20);
-  EXPECT_EQ(kBack, ScreenPixel(below.x, below.y));
+  EXPECT_TRUE(PumpUntil(2000, [&] { return ScreenPixel(below.x, below.y) == kBack; }));
   MoveTo(RowPoint(layout, 0));
   EXPECT_TRUE(PumpUntil(2000, [&] { return Framed(layout, 0, kText); }));
   ASSERT_TRUE(PumpUntil(2000, [this] { return ListTexts(list) == std::vector<std::string>{"a"}; }));
