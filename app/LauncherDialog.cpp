@@ -5,6 +5,7 @@
 #include "AboutDialog.h"
 #include "Appearance.h"
 #include "FirstRun.h"
+#include "HotZone.h"
 #include "LauncherApp.h"
 #include "Messages.h"
 #include "QVLHook.h"
@@ -28,6 +29,16 @@ constexpr COLORREF kListBackground = RGB(255, 255, 255);
 UINT QuitRequest() {
   static const UINT message = RegisterWindowMessageA("QuorvelQuit");
   return message;
+}
+
+// The stay zone by the hook's own rule, from the work area as it is now.
+// When the pointer cannot be read (a locked desktop), it counts as inside.
+bool PointerInStayZone() {
+  POINT pt{};
+  RECT work{};
+  if (!GetCursorPos(&pt) || !SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0)) return true;
+  const HotZones zones = ComputeHotZones({work.left, work.top, work.right, work.bottom}, GetSystemMetrics(SM_CXSIZE));
+  return Contains(zones.stay, {pt.x, pt.y});
 }
 
 }  // namespace
@@ -117,8 +128,14 @@ void LauncherDialog::OnCancel() {
 
 // The hook posts its requests from other processes; the window's state may
 // have changed since, so each is checked afresh and stale ones do nothing.
+// A pointer that left while the show request was on its way met a hidden
+// popup, so the hook asked for nothing more: without a look at the pointer
+// after showing, the popup would stay up until the mouse moved again.
 bool LauncherDialog::OnShowRequest(Message& m) {
-  if (!IsWindowVisible(hwnd()) && allowPopup) ShowPopup();
+  if (!IsWindowVisible(hwnd()) && allowPopup && PointerInStayZone()) {
+    ShowPopup();
+    if (!PointerInStayZone()) HidePopup();
+  }
   m.result = 0;
   return true;
 }

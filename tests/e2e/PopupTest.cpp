@@ -87,6 +87,8 @@ TEST_F(Popup, ShowsAtItsPlaceWithItsGroupsInOrderAndLeavesWithThePointer) {
   EXPECT_TRUE(ListTexts(list).empty()) << "hiding empties the list";
   ASSERT_TRUE(Show());
   EXPECT_TRUE(HiddenAfterMoveTo(100, 100));
+  SendMessageA(window, WM_USER + 1, 0, 0);
+  EXPECT_FALSE(Visible()) << "a show request that comes after the pointer has left shows nothing";
 
   // A new display mode moves the zones, not the shown popup; capture going
   // to another window hides it, going to the popup itself does not.
