@@ -1,5 +1,4 @@
-# QUORVEL.EXE, QVLHOOK.DLL and, for the 64-bit build, the test programs that
-# run under Wine.
+# QUORVEL.EXE, QVLHOOK.DLL and the test programs that run under Wine.
 enable_language(RC)
 option(QV_WINDOWS_TESTS "Build the Win32 test programs" OFF)
 
@@ -59,8 +58,8 @@ target_compile_options(QUORVEL PRIVATE ${QV_WARNINGS})
 target_link_libraries(QUORVEL PRIVATE quorvel_app)
 target_link_options(QUORVEL PRIVATE ${QV_STATIC_LINK} -s)
 set_target_properties(QUORVEL PROPERTIES OUTPUT_NAME QUORVEL SUFFIX ".EXE")
-# The manual next to the program, and the installer of this width.
-include(cmake/Installer.cmake)
+# The manual next to the program.
+include(cmake/Manual.cmake)
 
 set_source_files_properties(resources/quorvel.rc PROPERTIES OBJECT_DEPENDS
   "${CMAKE_SOURCE_DIR}/resources/resource.h;${CMAKE_SOURCE_DIR}/resources/version.rc;${CMAKE_SOURCE_DIR}/resources/about.rc;${CMAKE_SOURCE_DIR}/resources/quorvel.manifest;${CMAKE_SOURCE_DIR}/resources/quorvel.ico;${CMAKE_SOURCE_DIR}/resources/shortcut.ico;${CMAKE_SOURCE_DIR}/resources/banner.bmp;${CMAKE_SOURCE_DIR}/resources/wizard.bmp;${CMAKE_SOURCE_DIR}/resources/chime.wav")

@@ -37,6 +37,7 @@ add_executable(qv_e2e
   tests/e2e/StartupTest.cpp
   tests/e2e/HotZoneHookTest.cpp
   tests/e2e/PopupTest.cpp
+  tests/e2e/OtherWidthTest.cpp
   tests/e2e/SetupTest.cpp
   tests/e2e/ShortcutsTest.cpp
   tests/e2e/FirstRunTest.cpp

@@ -6,10 +6,15 @@
 ; installation on its next start (documentation group, Startup and desktop
 ; shortcuts, "Setup Complete!"), told to by the marker QUORVEL.DAT.
 ;
+; One Setup for both widths: it is itself a 32-bit program, so it starts on
+; every Windows, and it installs the program of the system's own width. A
+; hook library reaches only programs of its own width directly; the others
+; wait for the launcher's thread, so the native width is the one to run.
+;
 ; The build passes:
-;   QV_TARGET         amd64-unicode or x86-unicode, the width of the program
 ;   QV_VERSION        e.g. 1.52; QV_VERSION_QUAD the same in four numbers
-;   QV_LAUNCHER, QV_HOOK, QV_MANUAL, QV_ICON   the files to ship
+;   QV_LAUNCHER32, QV_HOOK32, QV_LAUNCHER64, QV_HOOK64   the programs to ship
+;   QV_MANUAL, QV_ICON                                   and the rest
 ;   QV_OUTFILE        where QuorvelSetup.exe goes
 
 !macro QvRequire NAME
@@ -17,16 +22,17 @@
     !error "${NAME} is not defined; build QuorvelSetup.exe through CMake"
   !endif
 !macroend
-!insertmacro QvRequire QV_TARGET
 !insertmacro QvRequire QV_VERSION
 !insertmacro QvRequire QV_VERSION_QUAD
-!insertmacro QvRequire QV_LAUNCHER
-!insertmacro QvRequire QV_HOOK
+!insertmacro QvRequire QV_LAUNCHER32
+!insertmacro QvRequire QV_HOOK32
+!insertmacro QvRequire QV_LAUNCHER64
+!insertmacro QvRequire QV_HOOK64
 !insertmacro QvRequire QV_MANUAL
 !insertmacro QvRequire QV_ICON
 !insertmacro QvRequire QV_OUTFILE
 
-Target ${QV_TARGET}
+Target x86-unicode
 Unicode true
 ManifestDPIAware true
 SetCompressor /SOLID lzma
@@ -194,15 +200,6 @@ FunctionEnd
 
 Function .onInit
   SetShellVarContext current
-  !if ${QV_TARGET} == amd64-unicode
-    ; Windows itself refuses to start this 64-bit program on a 32-bit system
-    ; as a rule; should it get this far all the same, it says why it stops.
-    ${If} ${IsNativeIA32}
-      MessageBox MB_OK|MB_ICONSTOP "This is the 64-bit Quorvel! and needs a 64-bit \
-        Windows.$\r$\nPlease use the 32-bit QuorvelSetup.exe on this computer." /SD IDOK
-      Abort
-    ${EndIf}
-  !endif
 FunctionEnd
 
 ; $0 := 1 when $INSTDIR's path holds DEBUG or RELEASE in any letter case:
@@ -293,8 +290,15 @@ Section "Quorvel!" SecProgram
     Rename "$INSTDIR\QVLHOOK.DLL" "$INSTDIR\QVLHOOK.OLD"
     Delete /REBOOTOK "$INSTDIR\QVLHOOK.OLD"
   ${EndIf}
-  File "/oname=QUORVEL.EXE" "${QV_LAUNCHER}"
-  File "/oname=QVLHOOK.DLL" "${QV_HOOK}"
+  ; An earlier installation of the other width is replaced file by file:
+  ; both widths have the same names in the same folder.
+  ${If} ${RunningX64}
+    File "/oname=QUORVEL.EXE" "${QV_LAUNCHER64}"
+    File "/oname=QVLHOOK.DLL" "${QV_HOOK64}"
+  ${Else}
+    File "/oname=QUORVEL.EXE" "${QV_LAUNCHER32}"
+    File "/oname=QVLHOOK.DLL" "${QV_HOOK32}"
+  ${EndIf}
   File "/oname=MANUAL.TXT" "${QV_MANUAL}"
   ; The launcher's next start finishes the installation and deletes this.
   ${If} $1 = 1

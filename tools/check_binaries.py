@@ -1,11 +1,12 @@
 #!/usr/bin/env python3
-"""Checks what the two deliverables promise at the binary level, for each
-build folder given: QVLHOOK.DLL exports its operations and shared variables
+"""Checks what the two deliverables promise at the binary level, for the
+32-bit and the 64-bit build folder given: QVLHOOK.DLL exports its operations and shared variables
 under their plain names, keeps the variables in one shared, zero-filled
 section in their documented order, and needs nothing but kernel32 and user32;
 QUORVEL.EXE imports the four operations from QVLHOOK.DLL by name and no
-MinGW runtime DLL; the installer is a GUI program of the same width, and the
-manual beside them has Windows line ends."""
+MinGW runtime DLL; the manual beside them has Windows line ends. The one
+installer given third is a 32-bit GUI program.
+  check_binaries.py WIN32_DIR WIN64_DIR QUORVELSETUP.EXE"""
 import struct
 import sys
 from pathlib import Path
@@ -110,20 +111,22 @@ def check(folder, machine, failures):
     others = set(exe_imports) - SYSTEM_DLLS - {"qvlhook.dll"}
     expect(not others, f"QUORVEL.EXE needs non-system DLLs {sorted(others)}")
 
-    setup = Pe(folder / "QuorvelSetup.exe")
-    expect(setup.machine == machine and setup.subsystem == 2, "QuorvelSetup.exe is not a GUI program of this width")
     manual = (folder / "MANUAL.TXT").read_bytes()
     expect(manual.count(b"\n") > 0 and manual.count(b"\n") == manual.count(b"\r\n"), "MANUAL.TXT lines not CRLF")
 
 
 def main():
     failures = []
-    for folder, machine in zip(sys.argv[1:], (0x14C, 0x8664)):
+    for folder, machine in zip(sys.argv[1:3], (0x14C, 0x8664)):
         check(Path(folder), machine, failures)
+    # One installer for both widths: a 32-bit program starts on either.
+    setup = Pe(Path(sys.argv[3]))
+    if not (setup.machine == 0x14C and setup.subsystem == 2):
+        failures.append("QuorvelSetup.exe is not a 32-bit GUI program")
     for f in failures:
         print("FAIL:", f)
     if not failures:
-        print(f"checked {len(sys.argv) - 1} builds: exports, shared section, imports, installer, manual")
+        print("checked 2 builds and the installer: exports, shared section, imports, manual, installer")
     return 1 if failures else 0
 
 

@@ -6,8 +6,18 @@ packages=(
   cmake ninja-build g++ python3
   g++-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-i686 binutils-mingw-w64-x86-64
   googletest libgtest-dev libbenchmark-dev
-  wine wine64 xvfb fonts-liberation nsis
+  wine wine64 wine32:i386 xvfb fonts-liberation nsis
 )
+
+sudo=()
+[[ $(id -u) -eq 0 ]] || sudo=(sudo)
+
+# The 32-bit Wine runs the 32-bit program in the same 64-bit prefix.
+update=0
+if ! dpkg --print-foreign-architectures | grep -qx i386; then
+  "${sudo[@]}" dpkg --add-architecture i386
+  update=1
+fi
 
 missing=()
 for p in "${packages[@]}"; do
@@ -17,9 +27,12 @@ for p in "${packages[@]}"; do
 done
 
 if ((${#missing[@]})); then
-  echo "Installing: ${missing[*]}"
-  sudo=()
-  [[ $(id -u) -eq 0 ]] || sudo=(sudo)
+  update=1
+fi
+if ((update)); then
   "${sudo[@]}" apt-get update -qq
+fi
+if ((${#missing[@]})); then
+  echo "Installing: ${missing[*]}"
   DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
 fi

@@ -3,27 +3,35 @@
 # A base prefix is made once (wineboot takes ~10 s) with its own HOME, a
 # 1024x768 virtual desktop with a task bar for every program, and real
 # Desktop/Documents folders instead of links into HOME. Each session works on
-# a copy of it (system DLLs hard-linked, everything else copied), on an Xvfb
+# a copy of it (system DLLs of both widths hard-linked, everything else copied), on an Xvfb
 # display of its own, and ends every process it started.
 
 QV_WINE=${QV_WINE:-/usr/lib/wine/wine64}
+QV_WINE32=${QV_WINE32:-/usr/lib/wine/wine}
 QV_WINESERVER=${QV_WINESERVER:-/usr/lib/wine/wineserver}
 export WINEDEBUG=${WINEDEBUG:--all}
 export WINEDLLOVERRIDES="mscoree,mshtml="
 
-# qv_base_prefix DIR: makes DIR/home and DIR/prefix unless DIR is ready.
+# qv_base_prefix DIR [32]: makes DIR/home and DIR/prefix unless DIR is ready;
+# with 32, a prefix of a 32-bit Windows, where every program is 32-bit.
 qv_base_prefix() {
-  local dir=$1 lock
+  local dir=$1 lock loader=$QV_WINE arch=win64
+  if [[ ${2:-} == 32 ]]; then loader=$QV_WINE32 arch=win32; fi
   mkdir -p "$dir"
   exec {lock}>"$dir/.lock"
   flock "$lock"
+  # A 64-bit prefix made before the 32-bit Wine was there runs no 32-bit programs.
+  if [[ $arch == win64 && -f $dir/.ready && -x $QV_WINE32 &&
+        ! -f $dir/prefix/drive_c/windows/syswow64/kernel32.dll ]]; then
+    rm -f "$dir/.ready"
+  fi
   if [[ ! -f $dir/.ready ]]; then
     echo "Making a Wine prefix in $dir (once)..." >&2
     rm -rf "$dir/home" "$dir/prefix"
     mkdir -p "$dir/home"
     (
-      export HOME=$dir/home WINEPREFIX=$dir/prefix
-      "$QV_WINE" wineboot -i >/dev/null 2>&1
+      export HOME=$dir/home WINEPREFIX=$dir/prefix WINEARCH=$arch
+      "$loader" wineboot -i >/dev/null 2>&1
       cat >"$dir/desktop.reg" <<'REG'
 REGEDIT4
 
@@ -33,7 +41,7 @@ REGEDIT4
 [HKEY_CURRENT_USER\Software\Wine\Explorer\Desktops]
 "shell"="1024x768"
 REG
-      "$QV_WINE" regedit "$dir/desktop.reg" >/dev/null 2>&1
+      "$loader" regedit "$dir/desktop.reg" >/dev/null 2>&1
       "$QV_WINESERVER" -w
     )
     local link
@@ -46,12 +54,43 @@ REG
   exec {lock}>&-
 }
 
+# qv_pe_width FILE: prints 32 or 64 for a Windows program, nothing otherwise.
+qv_pe_width() {
+  python3 - "$1" <<'PY'
+import struct, sys
+with open(sys.argv[1], "rb") as f:
+    data = f.read(4096)
+if data[:2] == b"MZ":
+    pe = struct.unpack_from("<I", data, 0x3C)[0]
+    if data[pe:pe + 4] == b"PE\0\0":
+        machine = struct.unpack_from("<H", data, pe + 4)[0]
+        print({0x14C: 32, 0x8664: 64}.get(machine, ""))
+PY
+}
+
+# qv_why_no_32bit: prints why 32-bit Windows programs cannot run on this
+# machine, nothing when they can.
+qv_why_no_32bit() {
+  if [[ ! -x $QV_WINE32 ]]; then
+    echo "the 32-bit Wine ($QV_WINE32, Debian package wine32:i386) is not installed"
+    return
+  fi
+  local out
+  if ! out=$("$QV_WINE32" --version 2>&1); then
+    echo "$QV_WINE32 does not run here: ${out:-no answer}"
+  fi
+}
+
 # qv_clone_prefix BASE WORK: a private copy of BASE's prefix and home in WORK.
 qv_clone_prefix() {
   local base=$1 work=$2
   mkdir -p "$work/prefix"
-  tar -C "$base/prefix" --exclude=./drive_c/windows/system32 -cf - . | tar -C "$work/prefix" -xf -
-  cp -al "$base/prefix/drive_c/windows/system32" "$work/prefix/drive_c/windows/"
+  local windows=$base/prefix/drive_c/windows system
+  tar -C "$base/prefix" --exclude=./drive_c/windows/system32 --exclude=./drive_c/windows/syswow64 -cf - . |
+    tar -C "$work/prefix" -xf -
+  for system in "$windows/system32" "$windows/syswow64"; do
+    if [[ -d $system ]]; then cp -al "$system" "$work/prefix/drive_c/windows/"; fi
+  done
   cp -a "$base/home" "$work/home"
 }
 

@@ -10,11 +10,26 @@ source "$here/wine-env.sh"
 mkdir -p "$1"
 root=$(cd "$1" && pwd)
 shift
-qv_base_prefix "$root/base" || exit 1
+
+# A 32-bit program runs in a prefix of a 32-bit Windows: there every program
+# it meets is of its own width. It, or a test that needs a 32-bit program
+# (QV_NEEDS_32BIT=1), is skipped on a machine that cannot run them: exit
+# code 77, with the reason.
+width=$(qv_pe_width "$1")
+loader=$QV_WINE base=$root/base
+if [[ $width == 32 ]]; then loader=$QV_WINE32 base=$root/base32; fi
+if [[ $width == 32 || ${QV_NEEDS_32BIT:-0} == 1 ]]; then
+  why=$(qv_why_no_32bit)
+  if [[ -n $why ]]; then
+    echo "Skipped: this machine cannot run 32-bit Windows programs: $why"
+    exit 77
+  fi
+fi
+qv_base_prefix "$base" "$width" || exit 1
 work=$(mktemp -d "$root/session.XXXXXX")
 export HOME=$work/home WINEPREFIX=$work/prefix
 trap 'qv_end_session; rm -rf "$work"' EXIT
-qv_clone_prefix "$root/base" "$work"
+qv_clone_prefix "$base" "$work"
 qv_start_xvfb "$work" || exit 1
 
-timeout -k 5 "${QV_TEST_TIMEOUT:-300}" "$QV_WINE" "$@"
+timeout -k 5 "${QV_TEST_TIMEOUT:-300}" "$loader" "$@"

@@ -41,11 +41,6 @@ std::string PointText(POINT p) { return "(" + std::to_string(p.x) + ", " + std::
 bool moved = false;
 POINT moveTarget{};
 
-bool UnderWine() {
-  static const bool wine = GetProcAddress(GetModuleHandleA("ntdll.dll"), "wine_get_version") != nullptr;
-  return wine;
-}
-
 // Whether the system's own pointer is at `p`. Under Wine, GetCursorPos
 // answers the X server's pointer once the system's has not changed for a
 // while, so a move the system took back (a program acting late on an older
@@ -63,14 +58,15 @@ bool At(POINT p) {
   return GetMouseMovePointsEx(sizeof wanted, &wanted, history, 64, GMMP_USE_DISPLAY_POINTS) == 64;
 }
 
+// A named function: a lambda has no stdcall form for the 32-bit build.
+BOOL CALLBACK CollectWindow(HWND window, LPARAM param) {
+  reinterpret_cast<std::vector<HWND>*>(param)->push_back(window);
+  return TRUE;
+}
+
 std::vector<HWND> TopLevelWindows() {
   std::vector<HWND> windows;
-  EnumWindows(
-      [](HWND window, LPARAM param) -> BOOL {
-        reinterpret_cast<std::vector<HWND>*>(param)->push_back(window);
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&windows));
+  EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&windows));
   return windows;
 }
 
@@ -92,6 +88,11 @@ std::vector<HWND> WindowPerThread(bool withOwnThread) {
 
 }  // namespace
 
+bool UnderWine() {
+  static const bool wine = GetProcAddress(GetModuleHandleA("ntdll.dll"), "wine_get_version") != nullptr;
+  return wine;
+}
+
 void SetFaultHandler(FaultHandler handler) { faultHandler = handler != nullptr ? handler : PrintFault; }
 
 void Settle() {
@@ -111,10 +112,12 @@ void Settle() {
   }
 }
 
-std::string FolderFromEnvironment(const char* name) {
+std::string FileFromEnvironment(const char* name) {
   const char* value = std::getenv(name);
-  return WithBackslash(WindowsPath(value != nullptr ? value : ""));
+  return WindowsPath(value != nullptr ? value : "");
 }
+
+std::string FolderFromEnvironment(const char* name) { return WithBackslash(FileFromEnvironment(name)); }
 
 ProgramFolder::ProgramFolder() {
   // Numbered folders under C:\QV: no "DEBUG" or "RELEASE" anywhere in them.
@@ -224,23 +227,13 @@ DWORD ProcessOf(HWND window) {
 }
 
 HWND FindTopLevel(DWORD processId, const std::string& title, const char* className) {
-  struct Search {
-    DWORD processId;
-    const std::string* title;
-    const char* className;
-    HWND found;
-  } search{processId, &title, className, nullptr};
-  EnumWindows(
-      [](HWND window, LPARAM param) -> BOOL {
-        auto* s = reinterpret_cast<Search*>(param);
-        if (s->processId != 0 && ProcessOf(window) != s->processId) return TRUE;
-        if (WindowText(window) != *s->title) return TRUE;
-        if (s->className != nullptr && ClassName(window) != s->className) return TRUE;
-        s->found = window;
-        return FALSE;
-      },
-      reinterpret_cast<LPARAM>(&search));
-  return search.found;
+  for (HWND window : TopLevelWindows()) {
+    if (processId != 0 && ProcessOf(window) != processId) continue;
+    if (WindowText(window) != title) continue;
+    if (className != nullptr && ClassName(window) != className) continue;
+    return window;
+  }
+  return nullptr;
 }
 
 HWND WaitForTopLevel(DWORD processId, const std::string& title, DWORD timeoutMs, const char* className) {

@@ -18,8 +18,10 @@
 namespace e2e {
 
 // Folder given by an environment variable, as a Windows path with a
-// trailing backslash (a Unix path is taken to live on drive Z:).
+// trailing backslash (a Unix path is taken to live on drive Z:); a file
+// likewise, without the backslash.
 std::string FolderFromEnvironment(const char* name);
+std::string FileFromEnvironment(const char* name);
 
 // A fresh program folder holding copies of QUORVEL.EXE and QVLHOOK.DLL.
 // Each copy of the hook library has a shared section of its own, so every
@@ -56,6 +58,8 @@ class Process {
  private:
   PROCESS_INFORMATION info_{};
 };
+
+bool UnderWine();
 
 // Where the driver reports an action it could not make certain; by default
 // the report goes to the error output.

@@ -1,7 +1,9 @@
-// The installer, end to end: the 64-bit QuorvelSetup.exe installs silently
-// for the current user, the installed launcher finishes the installation on
-// its first start, and the silent uninstaller ends the running launcher and
-// takes away everything the two of them made, except the user's own group.
+// The installer, end to end: QuorvelSetup.exe installs the program of the
+// system's own width silently for the current user, the installed launcher
+// finishes the installation on its first start, an update replaces an
+// installation of the other width, and the silent uninstaller ends the
+// running launcher and takes away everything the two of them made, except
+// the user's own group.
 #include <gtest/gtest.h>
 #include <shlobj.h>
 #include <shellapi.h>
@@ -142,14 +144,22 @@ class Installer : public ::testing::Test {
 };
 
 TEST_F(Installer, SilentInstallFirstStartAndSilentUninstallKeepTheUsersGroup) {
-  const std::string bin = FolderFromEnvironment("QV_BIN_DIR");
+  SYSTEM_INFO system{};
+  GetNativeSystemInfo(&system);
+  const bool native64 = system.wProcessorArchitecture == PROCESSOR_ARCHITECTURE_AMD64;
+  const bool own64 = sizeof(void*) == 8;
+  // The build of the system's width, and the other one.
+  const std::string bin = FolderFromEnvironment(native64 == own64 ? "QV_BIN_DIR" : "QV_OTHER_BIN_DIR");
+  const std::string other = FolderFromEnvironment(native64 == own64 ? "QV_OTHER_BIN_DIR" : "QV_BIN_DIR");
+  const std::string setup = "\"" + FileFromEnvironment("QV_SETUP") + "\" /S";
 
   // 1. Installed for this user, in the default folder, without a question.
-  ASSERT_EQ(RunToEnd("\"" + bin + "QuorvelSetup.exe\" /S"), 0u);
+  ASSERT_EQ(RunToEnd(setup), 0u);
   for (const char* file : {"QUORVEL.EXE", "QVLHOOK.DLL", "MANUAL.TXT", "QUORVEL.DAT", "Uninstall.exe"})
     EXPECT_TRUE(FileExists(folder + file)) << file;
   for (const char* file : {"QUORVEL.EXE", "QVLHOOK.DLL", "MANUAL.TXT"})
-    EXPECT_TRUE(ReadTextFile(folder + file) == ReadTextFile(bin + file)) << file << " differs from the build's";
+    EXPECT_TRUE(ReadTextFile(folder + file) == ReadTextFile(bin + file))
+        << file << " is not the " << (native64 ? 64 : 32) << "-bit build's";
   const std::string manual = ReadTextFile(folder + "MANUAL.TXT");
   EXPECT_EQ(manual.rfind(kManualStart, 0), 0u) << manual.substr(0, 80);
   for (std::size_t at = manual.find('\n'); at != std::string::npos; at = manual.find('\n', at + 1)) {
@@ -177,11 +187,30 @@ TEST_F(Installer, SilentInstallFirstStartAndSilentUninstallKeepTheUsersGroup) {
   ExpectLinkTo(desktopLink, folder + "QUORVEL.EXE");
 
   // 3. An update over the running launcher ends it, replaces the program
-  // and leaves no marker: a shortcut the user removed stays removed.
+  // and leaves no marker: a shortcut the user removed stays removed. On a
+  // 64-bit system the running one is an earlier 32-bit installation.
   ASSERT_TRUE(DeleteFileA(desktopLink.c_str()));
-  ASSERT_EQ(RunToEnd("\"" + bin + "QuorvelSetup.exe\" /S"), 0u);
+  if (native64) {
+    ClickButton(window, IDCANCEL);
+    ClickButton(WaitForMessageBox(launcher->id(), "Exit Quorvel!").window, IDYES);
+    ASSERT_TRUE(launcher->WaitForExit(10000));
+    // Programs may still map the hook library for a while: moved aside, it
+    // leaves the folder as an earlier installation would have left it.
+    char temp[MAX_PATH] = {};
+    ASSERT_NE(GetTempPathA(MAX_PATH, temp), 0u);
+    ASSERT_TRUE(MoveFileExA((folder + "QVLHOOK.DLL").c_str(), (std::string(temp) + "QVLHOOK-64.DLL").c_str(),
+                            MOVEFILE_REPLACE_EXISTING));
+    for (const char* file : {"QUORVEL.EXE", "QVLHOOK.DLL"})
+      ASSERT_TRUE(CopyFileA((other + file).c_str(), (folder + file).c_str(), FALSE)) << file;
+    launcher = std::make_unique<Process>("\"" + folder + "QUORVEL.EXE\"");
+    ASSERT_NE(WaitForLauncher(*launcher), nullptr);
+    ASSERT_TRUE(launcher->WaitForIdle(10000));
+  }
+  ASSERT_EQ(RunToEnd(setup), 0u);
   EXPECT_TRUE(launcher->WaitForExit(5000)) << "the update left the launcher running";
-  EXPECT_TRUE(FileExists(folder + "QUORVEL.EXE"));
+  for (const char* file : {"QUORVEL.EXE", "QVLHOOK.DLL"})
+    EXPECT_TRUE(ReadTextFile(folder + file) == ReadTextFile(bin + file)) << file << " was not replaced";
+  EXPECT_FALSE(FileExists(folder + "QVLHOOK.OLD"));
   EXPECT_FALSE(FileExists(folder + "QUORVEL.DAT")) << "an update asked for the first start again";
   launcher = std::make_unique<Process>("\"" + folder + "QUORVEL.EXE\"");
   window = WaitForLauncher(*launcher);

@@ -65,6 +65,13 @@ BoxView Read(HWND box, HWND watch) {
   return view;
 }
 
+// Frees the box's thread from whatever box holds it.
+BOOL CALLBACK ReleaseBox(HWND window, LPARAM) {
+  PostMessageA(window, WM_COMMAND, IDNO, 0);
+  PostMessageA(window, WM_COMMAND, IDOK, 0);
+  return TRUE;
+}
+
 }  // namespace
 
 // Runs `show` on this thread while a second thread waits for the box with
@@ -81,12 +88,8 @@ BoxView ShowAndAnswer(const std::string& title, const std::function<void()>& sho
       view = Read(box, watch);
       return answer(box);
     }
-    // No such box: free this thread from whatever holds it.
-    EnumThreadWindows(g_boxThread, [](HWND w, LPARAM) -> BOOL {
-      PostMessageA(w, WM_COMMAND, IDNO, 0);
-      PostMessageA(w, WM_COMMAND, IDOK, 0);
-      return TRUE;
-    }, 0);
+    // No such box.
+    EnumThreadWindows(g_boxThread, ReleaseBox, 0);
   });
   show();
   helper.join();
