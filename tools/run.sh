@@ -1,37 +1,52 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, and starts Quorvel in a 1024x768 Wine
-# virtual desktop with a task bar. With a display it runs there until you
-# exit it (tray icon or popup: Exit). Without one it runs on a private Xvfb:
-# the pointer touches the top edge once, a screenshot is saved and its path
-# printed, and Quorvel is exited the way a person would.
+# Installs what is missing, builds, and installs Quorvel the way a user
+# does: QuorvelSetup.exe runs silently in a fresh Wine prefix with a 1024x768
+# virtual desktop and a task bar, and the installed program starts for the
+# first time, saying "Setup Complete!" and offering its documentation group.
+# With a display it runs there until you exit it (tray icon or popup: Exit).
+# Without one it runs on a private Xvfb: the message is answered, the popup
+# is shown with the documentation group open, a screenshot is saved and its
+# path printed, and Quorvel is exited the way a person would.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${QV_BUILD_DIR:-$root/build}
 
 "$root/tools/deps.sh"
 cmake -S "$root" -B "$build" -G Ninja >/dev/null
-cmake --build "$build" --target windows_x86_64
+cmake --build "$build" --target QUORVEL_SETUP
 
 source "$root/tools/wine-env.sh"
+qv_base_prefix "$build/wine/base"
 session=$build/run
-qv_base_prefix "$session"
+rm -rf "$session"
+mkdir -p "$session"
+qv_clone_prefix "$build/wine/base" "$session"
 export HOME=$session/home WINEPREFIX=$session/prefix
-program=$WINEPREFIX/drive_c/Quorvel
-mkdir -p "$program"
-cp "$build/windows-x86_64/QUORVEL.EXE" "$build/windows-x86_64/QVLHOOK.DLL" "$build/windows-x86_64/MANUAL.TXT" \
-  "$program/"
-
 trap 'qv_end_session' EXIT
-if [[ -n ${DISPLAY:-} ]]; then
-  echo "Quorvel is running in the Wine desktop window; exit it from its tray icon (or Ctrl+C here)."
-  "$QV_WINE" 'C:\Quorvel\QUORVEL.EXE' || true
-else
+headless=0
+if [[ -z ${DISPLAY:-} ]]; then
+  headless=1
   qv_start_xvfb "$session"
+fi
+
+# The installer is a 32-bit program; on this 64-bit Windows it installs the
+# 64-bit Quorvel.
+echo "Installing Quorvel with QuorvelSetup.exe /S..."
+"$QV_WINE32" "$build/QuorvelSetup.exe" /S
+programs=$("$QV_WINE" cmd /c echo %LOCALAPPDATA% | tr -d '\r')'\Programs\Quorvel'
+echo "Installed in $programs"
+
+if ((!headless)); then
+  echo "Quorvel is running in the Wine desktop window; exit it from its tray icon (or Ctrl+C here)."
+  "$QV_WINE" "$programs\\QUORVEL.EXE" || true
+else
   mkdir -p "$build/output"
   shot=$build/output/run-screenshot.png
-  "$QV_WINE" 'C:\Quorvel\QUORVEL.EXE' &
-  launcher=$!
-  "$QV_WINE" "$build/windows-x86_64/qv_pilot.exe" "Z:${shot//\//\\}" | sed "s|Z:.*png|$shot|"
-  wait "$launcher" || true
+  # Into a file, not a pipe: the launcher the pilot starts inherits it.
+  status=0
+  "$QV_WINE" "$build/windows-x86_64/qv_pilot.exe" "$programs\\QUORVEL.EXE" "Z:${shot//\//\\}" \
+    >"$session/pilot.log" 2>&1 || status=$?
+  sed "s|Z:.*png|$shot|" "$session/pilot.log"
   [[ -s $shot ]] && echo "Screenshot saved: $shot"
+  exit "$status"
 fi
