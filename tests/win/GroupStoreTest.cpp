@@ -46,9 +46,15 @@ HIMAGELIST WINAPI FailingImageListCreate(int cx, int cy, UINT flags, int initial
       reinterpret_cast<Create>(reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("comctl32.dll"), "ImageList_Create")));
   return real(cx, cy, flags, initial, grow);
 }
-extern decltype(&ImageList_Create) __imp_ImageList_Create;
-decltype(&ImageList_Create) __imp_ImageList_Create = FailingImageListCreate;
 }
+// The slot's name as the linker spells it: stdcall-decorated on 32-bit.
+#if defined(_WIN64)
+#define QV_IMAGE_LIST_CREATE_SLOT "__imp_ImageList_Create"
+#else
+#define QV_IMAGE_LIST_CREATE_SLOT "__imp__ImageList_Create@20"
+#endif
+extern decltype(&ImageList_Create) imageListCreateSlot __asm__(QV_IMAGE_LIST_CREATE_SLOT);
+decltype(&ImageList_Create) imageListCreateSlot = FailingImageListCreate;
 
 namespace {
 
