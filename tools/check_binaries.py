@@ -1,8 +1,9 @@
 #!/usr/bin/env python3
 """Checks what the two deliverables promise at the binary level, for the
-32-bit and the 64-bit build folder given: QVLHOOK.DLL exports its operations and shared variables
-under their plain names, keeps the variables in one shared, zero-filled
-section in their documented order, and needs nothing but kernel32 and user32;
+32-bit and the 64-bit build folder given: QVLHOOK.DLL exports its
+operations and shared variables under their plain names, keeps the
+variables in one shared, zero-filled section in their documented order,
+and needs nothing but kernel32 and user32;
 QUORVEL.EXE imports the four operations from QVLHOOK.DLL by name and no
 MinGW runtime DLL; the manual beside them has Windows line ends. The one
 installer given third is a 32-bit GUI program.

@@ -26,10 +26,7 @@ for p in "${packages[@]}"; do
   fi
 done
 
-if ((${#missing[@]})); then
-  update=1
-fi
-if ((update)); then
+if ((update)) || ((${#missing[@]})); then
   "${sudo[@]}" apt-get update -qq
 fi
 if ((${#missing[@]})); then
