@@ -77,7 +77,7 @@ foreach(width x64 x86)
     set(bin ${QV_WIN32_DIR})
     set(other ${QV_WIN64_DIR})
   endif()
-  set(env "QV_BIN_DIR=${bin};QV_OTHER_BIN_DIR=${other};QV_SETUP=${QV_SETUP};QV_OUTPUT_DIR=${QV_OUTPUT_DIR}")
+  set(env "QV_BIN_DIR=${bin};QV_OTHER_BIN_DIR=${other};QV_SETUP=${QV_SETUP};QV_SETUP_64=${QV_SETUP_64};QV_OUTPUT_DIR=${QV_OUTPUT_DIR}")
 
   add_test(NAME windows.unit.${width} COMMAND ${QV_WINE_TEST} ${bin}/qv_win_tests.exe)
   set_tests_properties(windows.unit.${width} PROPERTIES LABELS windows TIMEOUT 600 SKIP_RETURN_CODE 77

@@ -32,7 +32,12 @@
 !insertmacro QvRequire QV_ICON
 !insertmacro QvRequire QV_OUTFILE
 
-Target x86-unicode
+; A 32-bit stub starts on every Windows. The build also makes one with a
+; 64-bit stub, for build machines that cannot run 32-bit programs.
+!ifndef QV_STUB
+  !define QV_STUB x86-unicode
+!endif
+Target ${QV_STUB}
 Unicode true
 ManifestDPIAware true
 SetCompressor /SOLID lzma
@@ -292,13 +297,19 @@ Section "Quorvel!" SecProgram
   ${EndIf}
   ; An earlier installation of the other width is replaced file by file:
   ; both widths have the same names in the same folder.
-  ${If} ${RunningX64}
+  !if ${NSIS_PTR_SIZE} > 4
+    ; A 64-bit stub runs on a 64-bit Windows only.
     File "/oname=QUORVEL.EXE" "${QV_LAUNCHER64}"
     File "/oname=QVLHOOK.DLL" "${QV_HOOK64}"
-  ${Else}
-    File "/oname=QUORVEL.EXE" "${QV_LAUNCHER32}"
-    File "/oname=QVLHOOK.DLL" "${QV_HOOK32}"
-  ${EndIf}
+  !else
+    ${If} ${RunningX64}
+      File "/oname=QUORVEL.EXE" "${QV_LAUNCHER64}"
+      File "/oname=QVLHOOK.DLL" "${QV_HOOK64}"
+    ${Else}
+      File "/oname=QUORVEL.EXE" "${QV_LAUNCHER32}"
+      File "/oname=QVLHOOK.DLL" "${QV_HOOK32}"
+    ${EndIf}
+  !endif
   File "/oname=MANUAL.TXT" "${QV_MANUAL}"
   ; The launcher's next start finishes the installation and deletes this.
   ${If} $1 = 1

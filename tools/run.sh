@@ -30,9 +30,17 @@ if [[ -z ${DISPLAY:-} ]]; then
 fi
 
 # The installer is a 32-bit program; on this 64-bit Windows it installs the
-# 64-bit Quorvel.
-echo "Installing Quorvel with QuorvelSetup.exe /S..."
-"$QV_WINE32" "$build/QuorvelSetup.exe" /S
+# 64-bit Quorvel. Where Wine runs no 32-bit programs, the same installer
+# with a 64-bit stub does it.
+why=$(qv_why_no_32bit)
+if [[ -z $why ]]; then
+  echo "Installing Quorvel with QuorvelSetup.exe /S..."
+  "$QV_WINE32" "$build/QuorvelSetup.exe" /S
+else
+  echo "This machine cannot run 32-bit Windows programs ($why);"
+  echo "installing Quorvel with QuorvelSetup-amd64.exe /S, the same installer with a 64-bit stub..."
+  "$QV_WINE" "$build/QuorvelSetup-amd64.exe" /S
+fi
 programs=$("$QV_WINE" cmd /c echo %LOCALAPPDATA% | tr -d '\r')'\Programs\Quorvel'
 echo "Installed in $programs"
 

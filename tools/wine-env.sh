@@ -21,7 +21,7 @@ qv_base_prefix() {
   exec {lock}>"$dir/.lock"
   flock "$lock"
   # A 64-bit prefix made before the 32-bit Wine was there runs no 32-bit programs.
-  if [[ $arch == win64 && -f $dir/.ready && -x $QV_WINE32 &&
+  if [[ $arch == win64 && -f $dir/.ready && -z $(qv_why_no_32bit) &&
         ! -f $dir/prefix/drive_c/windows/syswow64/kernel32.dll ]]; then
     rm -f "$dir/.ready"
   fi

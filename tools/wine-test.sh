@@ -25,6 +25,15 @@ if [[ $width == 32 || ${QV_NEEDS_32BIT:-0} == 1 ]]; then
     exit 77
   fi
 fi
+# The installer is a 32-bit program: where none can run, its twin with a
+# 64-bit stub stands in for it.
+if [[ $width == 64 && -n ${QV_SETUP_64:-} && -n ${QV_SETUP:-} ]]; then
+  why=$(qv_why_no_32bit)
+  if [[ -n $why ]]; then
+    echo "Note: this machine cannot run 32-bit Windows programs ($why); the installer is tried with its 64-bit stub."
+    export QV_SETUP=$QV_SETUP_64 QV_NO_32BIT=$why
+  fi
+fi
 qv_base_prefix "$base" "$width" || exit 1
 work=$(mktemp -d "$root/session.XXXXXX")
 export HOME=$work/home WINEPREFIX=$work/prefix
