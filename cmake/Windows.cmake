@@ -30,6 +30,7 @@ target_compile_options(quorvel_core PRIVATE ${QV_WARNINGS})
 add_library(quorvel_app STATIC
   app/Appearance.cpp
   app/FirstRun.cpp
+  app/HookThread.cpp
   app/LauncherApp.cpp
   app/LauncherDialog.cpp
   app/TrayIcon.cpp

@@ -17,6 +17,14 @@ HWND m_hWnd QVL_SHARED = nullptr;
 HINSTANCE m_hModule QVL_SHARED = nullptr;
 RECT m_rect1 QVL_SHARED = {0, 0, 0, 0};
 RECT m_rect2 QVL_SHARED = {0, 0, 0, 0};
+// The process that installed the recorded hook: a start after a crash tells
+// a dead launcher's record from a live one by it, and the hook lets that
+// process take the foreground when it asks for the popup.
+static LONG m_dwOwner QVL_SHARED = 0;
+// The owner's thread that installed the hook. For programs of the other
+// width the system runs the hook there, on behalf of the thread that has
+// the input.
+static DWORD m_dwOwnerThread QVL_SHARED = 0;
 
 namespace {
 
@@ -27,9 +35,14 @@ RECT ToRect(const qv::ZoneRect& z) { return {z.left, z.top, z.right, z.bottom}; 
 struct LiveProbe {
   HWND target;
   bool Registered() const { return target != nullptr; }
+  // The buttons as the thread with the message sees them. On the owner's
+  // thread, which gets no input of its own, only the buttons as the user
+  // holds them say anything about a drag. (Asked elsewhere, Wine's answer
+  // would first handle the thread's pending display events, in the middle
+  // of its mouse message.)
   bool AnyButtonDown() const {
-    return (GetKeyState(VK_LBUTTON) & 0x8000) || (GetKeyState(VK_RBUTTON) & 0x8000) ||
-           (GetKeyState(VK_MBUTTON) & 0x8000);
+    SHORT (WINAPI *state)(int) = GetCurrentThreadId() == m_dwOwnerThread ? GetAsyncKeyState : GetKeyState;
+    return (state(VK_LBUTTON) & 0x8000) || (state(VK_RBUTTON) & 0x8000) || (state(VK_MBUTTON) & 0x8000);
   }
   bool WindowVisible() const { return IsWindowVisible(target) != FALSE; }
 };
@@ -41,6 +54,9 @@ LRESULT CALLBACK MouseProc(int code, WPARAM wParam, LPARAM lParam) {
     const qv::HotZones zones{ToZone(m_rect1), ToZone(m_rect2)};
     switch (qv::DecideHookRequest(probe, qv::ZonePoint{pt.x, pt.y}, zones)) {
       case qv::HookRequest::kShow:
+        // This process has the user's input, so it may hand the foreground
+        // on: the popup then takes the keyboard as a menu does.
+        AllowSetForegroundWindow(static_cast<DWORD>(m_dwOwner));
         PostMessageA(probe.target, kShowRequest, 0, 0);
         break;
       case qv::HookRequest::kHide:
@@ -68,8 +84,52 @@ void QVLRegisterWindow(HWND hWnd) {
   m_hWnd = hWnd;
 }
 
+namespace {
+
+constexpr char kLauncherTitle[] = "<QUORVEL>";
+
+bool IsLauncherWindow(HWND window) {
+  if (window == nullptr || !IsWindow(window)) return false;
+  // The stored title: no message goes to a process that may hang.
+  WCHAR title[sizeof kLauncherTitle + 1] = {};
+  const int length = InternalGetWindowText(window, title, static_cast<int>(sizeof title / sizeof title[0]));
+  if (length != static_cast<int>(sizeof kLauncherTitle - 1)) return false;
+  for (int i = 0; i < length; ++i)
+    if (title[i] != static_cast<WCHAR>(kLauncherTitle[i])) return false;
+  return true;
+}
+
+bool ProcessRuns(DWORD id) {
+  if (id == 0) return false;
+  HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, id);
+  if (process == nullptr) return GetLastError() == ERROR_ACCESS_DENIED;
+  const bool running = WaitForSingleObject(process, 0) == WAIT_TIMEOUT;
+  CloseHandle(process);
+  return running;
+}
+
+// A launcher that died without its teardown leaves its hook recorded for as
+// long as any process holds the library. The record counts as live while
+// it is this process's own, while its window is a launcher's, or while its
+// launcher is between installing and registering its window.
+bool RecordLive(DWORD owner) {
+  if (owner == GetCurrentProcessId()) return true;
+  const HWND window = m_hWnd;
+  if (window != nullptr) return IsLauncherWindow(window);
+  return ProcessRuns(owner);
+}
+
+}  // namespace
+
 int QVLInstallHook(void) {
-  if (m_hHook != nullptr) return 0;
+  const LONG owner = m_dwOwner;
+  if (m_hHook != nullptr && RecordLive(static_cast<DWORD>(owner))) return 0;
+  // Of two launchers that start together, or that both find a dead record,
+  // only the one that claims the record installs.
+  const LONG self = static_cast<LONG>(GetCurrentProcessId());
+  if (InterlockedCompareExchange(&m_dwOwner, self, owner) != owner) return 0;
+  m_hWnd = nullptr;
+  m_dwOwnerThread = GetCurrentThreadId();
   m_hHook = SetWindowsHookExA(WH_MOUSE, MouseProc, m_hModule, 0);
   return m_hHook != nullptr ? 1 : 0;
 }

@@ -18,8 +18,9 @@ constexpr UINT kHideRequest = WM_USER + 2;
 // Recomputes the zones, then sets the window that receives the requests;
 // nullptr switches the requests off.
 QVLHOOK_API void QVLRegisterWindow(HWND hWnd);
-// 1 when this call installed the hook; 0 when one is already recorded (one
-// per desktop, whichever process asks) or the system refused.
+// 1 when this call installed the hook; 0 when a live one is already
+// recorded (one per desktop, whichever process asks) or the system refused.
+// A record left by a launcher that ended without its teardown is replaced.
 QVLHOOK_API int QVLInstallHook(void);
 // 1 when a recorded hook was removed; 0 when none was recorded.
 QVLHOOK_API int QVLUninstallHook(void);

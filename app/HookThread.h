@@ -1,0 +1,37 @@
+// The thread that owns the launcher's mouse hook. For programs of the other
+// width the system calls the hook on the thread that installed it, and their
+// mouse waits until that thread answers; this one does nothing but answer,
+// so no work of the popup or of Setup ever stands in the user's way.
+#pragma once
+
+#include <windows.h>
+
+#include "Handles.h"
+
+namespace qv {
+
+class HookThread {
+ public:
+  HookThread() = default;
+  ~HookThread() { Stop(); }
+  HookThread(const HookThread&) = delete;
+  HookThread& operator=(const HookThread&) = delete;
+
+  // Starts the thread, which installs the hook; true when this call
+  // installed it, false when the hook was refused or is another's.
+  bool Start();
+  // Removes the hook from its own thread and waits for the thread to end.
+  // Safe to call more than once.
+  void Stop();
+  bool running() const { return thread_.get() != nullptr; }
+
+ private:
+  static DWORD WINAPI Main(void* self);
+
+  UniqueKernelHandle thread_;
+  UniqueKernelHandle ready_;
+  DWORD threadId_ = 0;
+  bool installed_ = false;
+};
+
+}  // namespace qv
