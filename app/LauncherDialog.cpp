@@ -23,6 +23,11 @@ constexpr UINT kHideRequest = WM_USER + 2;
 constexpr UINT kTrayCallback = WM_USER + 3;
 constexpr UINT kTrayIconId = 101;
 constexpr COLORREF kListBackground = RGB(255, 255, 255);
+constexpr UINT_PTR kTrayTimerId = 3;
+constexpr UINT kTrayRetryMs = 2000;
+// A slow shell at log-on gets a minute; a shell started later announces
+// itself.
+constexpr int kTrayTries = 30;
 
 // Sent by the uninstaller (and an installer that replaces the program): the
 // launcher ends at once, without the exit question.
@@ -31,14 +36,11 @@ UINT QuitRequest() {
   return message;
 }
 
-// The stay zone by the hook's own rule, from the work area as it is now.
-// When the pointer cannot be read (a locked desktop), it counts as inside.
-bool PointerInStayZone() {
-  POINT pt{};
-  RECT work{};
-  if (!GetCursorPos(&pt) || !SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0)) return true;
-  const HotZones zones = ComputeHotZones({work.left, work.top, work.right, work.bottom}, GetSystemMetrics(SM_CXSIZE));
-  return Contains(zones.stay, {pt.x, pt.y});
+// Broadcast by the shell when it starts again: every notification-area icon
+// is gone by then.
+UINT TaskbarCreated() {
+  static const UINT message = RegisterWindowMessageA("TaskbarCreated");
+  return message;
 }
 
 }  // namespace
@@ -66,6 +68,7 @@ RouteList<LauncherDialog> LauncherDialog::Routes() {
       OnMessage(WM_DESTROY, &LauncherDialog::OnDestroy),
       OnMessage(WM_ENDSESSION, &LauncherDialog::OnEndSession),
       OnMessage(WM_DISPLAYCHANGE, &LauncherDialog::OnDisplayChange),
+      OnMessage(WM_SETTINGCHANGE, &LauncherDialog::OnSettingChange),
       OnCommand(IDM_TRAY_SETUP, &LauncherDialog::OnTraySetup),
       OnCommand(IDM_TRAY_EXIT, &LauncherDialog::OnTrayExit),
       OnCommand(IDC_SETUP, &LauncherDialog::OnSetup),
@@ -104,26 +107,57 @@ bool LauncherDialog::OnInitDialog() {
   }
   SendMessageA(shortcutList.hwnd(), LVM_SETBKCOLOR, 0, kListBackground);
 
-  if (!QVLInstallHook()) {
+  if (!hookThread.Start()) {
     EndModal(IDCANCEL);
     return true;
   }
-  ownsHook = true;
   QVLRegisterWindow(hwnd());
+  // Sandboxed programs run the hook too; their requests must get through.
+  ChangeWindowMessageFilterEx(hwnd(), kShowRequest, MSGFLT_ALLOW, nullptr);
+  ChangeWindowMessageFilterEx(hwnd(), kHideRequest, MSGFLT_ALLOW, nullptr);
 
   // Created visible, the dialog hides itself once its loop runs.
   PostClick(IDOK);
-  AddTrayIcon(hwnd(), kTrayIconId, appIcon, kTrayCallback, "Quorvel!");
+  AddIcon();
   return true;
 }
 
-void LauncherDialog::OnCancel() {
-  allowPopup = false;
-  if (AskYesNo(hwnd(), "Exit Quorvel!", {"Are you sure you wish to exit Quorvel!?"})) {
-    EndModal(IDCANCEL);  // the popup stays barred until the program has ended
+void LauncherDialog::AddIcon() {
+  if (AddTrayIcon(hwnd(), kTrayIconId, appIcon, kTrayCallback, "Quorvel!")) {
+    KillTimer(hwnd(), kTrayTimerId);
     return;
   }
-  allowPopup = true;
+  if (trayTries++ < kTrayTries) SetTimer(hwnd(), kTrayTimerId, kTrayRetryMs, nullptr);
+  else KillTimer(hwnd(), kTrayTimerId);
+}
+
+LauncherDialog::ModalScope::ModalScope(LauncherDialog& dialog) : dialog_(dialog), allowed_(dialog.allowPopup) {
+  dialog_.allowPopup = false;
+  dialog_.modalOpen = true;
+}
+
+LauncherDialog::ModalScope::~ModalScope() {
+  dialog_.modalOpen = false;
+  dialog_.allowPopup = allowed_ && !dialog_.leaving;
+}
+
+void LauncherDialog::OnCancel() {
+  if (modalOpen || leaving) return;
+  ModalScope modal(*this);
+  if (AskYesNo(hwnd(), "Exit Quorvel!", {"Are you sure you wish to exit Quorvel!?"})) {
+    leaving = true;  // the popup stays barred until the program has ended
+    EndModal(IDCANCEL);
+  }
+}
+
+void LauncherDialog::Leave() {
+  leaving = true;
+  allowPopup = false;
+  if (IsWindowVisible(hwnd())) HidePopup();
+  // Every loop of the launcher, a dialog's, a box's or the shell's, ends on
+  // the quit message and passes it on to the one below.
+  if (modalOpen) PostQuitMessage(0);
+  EndModal(IDCANCEL);
 }
 
 // The hook posts its requests from other processes; the window's state may
@@ -184,7 +218,9 @@ void LauncherDialog::OnTraySetup() { PostClick(IDC_SETUP); }
 void LauncherDialog::OnTrayExit() { PostClick(IDCANCEL); }
 
 void LauncherDialog::OnSetup() {
-  allowPopup = false;
+  // A second click queued before the first one opened Setup.
+  if (modalOpen || leaving) return;
+  ModalScope modal(*this);
   // Setup hides a shown popup by disabling it; hidden first, the popup's
   // list also lets go of the icons of a group that Setup may delete.
   if (IsWindowVisible(hwnd())) HidePopup();
@@ -197,20 +233,25 @@ void LauncherDialog::OnSetup() {
 }
 
 void LauncherDialog::OnAbout() {
-  allowPopup = false;
-  {
-    AboutDialog about(hwnd());
-    about.RunModal();
-  }
-  allowPopup = true;
+  if (modalOpen || leaving) return;
+  ModalScope modal(*this);
+  AboutDialog about(hwnd());
+  about.RunModal();
 }
 
-// The quit request's number is only known at run time, so it is looked at
-// before the route table.
+// The numbers of registered messages are only known at run time, so they
+// are looked at before the route table.
 bool LauncherDialog::Dispatch(Message& m) {
-  if (QuitRequest() == 0 || m.id != QuitRequest()) return DialogT::Dispatch(m);
-  allowPopup = false;
-  EndModal(IDCANCEL);
+  if (m.id >= 0xC000 && m.id == QuitRequest()) {
+    Leave();
+  } else if (m.id >= 0xC000 && m.id == TaskbarCreated()) {
+    trayTries = 0;
+    AddIcon();
+  } else if (m.id == WM_TIMER && m.wParam == kTrayTimerId) {
+    AddIcon();
+  } else {
+    return DialogT::Dispatch(m);
+  }
   m.result = 0;
   return true;
 }
@@ -222,7 +263,13 @@ bool LauncherDialog::OnDestroy(Message&) {
 
 bool LauncherDialog::OnEndSession(Message& m) {
   // wParam false: the log-off was cancelled and the launcher lives on.
-  if (m.wParam) TearDownLauncher();
+  // Otherwise the process may be ended as soon as this returns, and a close
+  // request of the system's (an update that replaces the program) waits for
+  // it to end by itself.
+  if (m.wParam) {
+    Leave();
+    TearDownLauncher();
+  }
   return false;
 }
 
@@ -230,6 +277,12 @@ bool LauncherDialog::OnDisplayChange(Message&) {
   // Only the zones follow the new screen; a shown popup keeps its place.
   QVLCalcArea();
   return true;
+}
+
+bool LauncherDialog::OnSettingChange(Message& m) {
+  // The task bar moved, grew or hides itself: a new work area, no new mode.
+  if (m.wParam == SPI_SETWORKAREA) QVLCalcArea();
+  return false;
 }
 
 void LauncherDialog::LoadAppearance() {
@@ -247,7 +300,6 @@ void LauncherDialog::SaveFontRecord() { WriteFontRecord(AppearanceKeyPath(), log
 void LauncherDialog::ApplyAppearance() {
   popupFont.reset(CreateFontIndirectA(&logFont));
   backgroundBrush.reset(CreateSolidBrush(backgroundColor));
-  allowPopup = true;
   const std::string key = AppearanceKeyPath();
   WriteColorValue(key, "BackgroundColor", backgroundColor);
   WriteColorValue(key, "ForegroundColor", foregroundColor);
@@ -266,14 +318,15 @@ void LauncherDialog::ClearGroups() {
 }
 
 void LauncherDialog::TearDownLauncher() {
+  KillTimer(hwnd(), kTrayTimerId);
   RemoveTrayIcon(hwnd(), kTrayIconId);
-  if (ownsHook) {
-    QVLUninstallHook();
+  if (hookThread.running()) {
+    hookThread.Stop();
     QVLRegisterWindow(nullptr);
-    ownsHook = false;
   }
   SetHoverTimer(false);
-  ClearGroups();
+  // An open dialog still shows the groups; they go once it has closed.
+  if (!modalOpen) ClearGroups();
 }
 
 }  // namespace qv

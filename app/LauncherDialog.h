@@ -10,6 +10,7 @@
 #include "Dialog.h"
 #include "GroupStore.h"
 #include "Handles.h"
+#include "HookThread.h"
 #include "PopupLayout.h"
 #include "ShortcutList.h"
 
@@ -42,12 +43,35 @@ class LauncherDialog : public DialogT<LauncherDialog>, private ShortcutListOwner
   void OnSetup();
   // Button 1002: the About box, with the popup held back while it is open.
   void OnAbout();
-  // Looks for the quit request of the uninstaller, then routes as usual.
+  // Looks for the quit request of the uninstaller and the shell's restart,
+  // then routes as usual.
   bool Dispatch(Message& m) override;
 
   bool OnDestroy(Message& m);
   bool OnEndSession(Message& m);
   bool OnDisplayChange(Message& m);
+  bool OnSettingChange(Message& m);
+  // The icon, added again until the shell takes it.
+  void AddIcon();
+  // The way out without a question (uninstaller, end of the session): every
+  // dialog and box of the launcher closes and the program ends.
+  void Leave();
+
+  // Bars the popup while one of the launcher's own message loops runs (a
+  // dialog, a box, the shell's report on a launch) and marks that loop as
+  // open; gives back the popup's state it found, unless the launcher is on
+  // its way out by then.
+  class ModalScope {
+   public:
+    explicit ModalScope(LauncherDialog& dialog);
+    ~ModalScope();
+    ModalScope(const ModalScope&) = delete;
+    ModalScope& operator=(const ModalScope&) = delete;
+
+   private:
+    LauncherDialog& dialog_;
+    bool allowed_;
+  };
 
   // The popup's look, read at construction and written when Setup closes.
   void LoadAppearance();
@@ -75,6 +99,12 @@ class LauncherDialog : public DialogT<LauncherDialog>, private ShortcutListOwner
   bool OnCaptureChanged(Message& m);
   bool OnCancelMode(Message& m);
   bool OnTimer(Message& m);
+  // While shown: the pointer against the stay zone, for the windows that
+  // the hook never sees (elevated programs) or whose requests are dropped.
+  void CheckStayZone();
+  // The stay zone by the hook's own rule, from the work area as it is now.
+  // When the pointer cannot be read (a locked desktop), it counts as inside.
+  static bool PointerInStayZone();
   LRESULT OnListClick(const NMHDR& header);
   void OnListMouseMove(POINT point) override;
   void OnRefresh();
@@ -90,10 +120,16 @@ class LauncherDialog : public DialogT<LauncherDialog>, private ShortcutListOwner
   void TearDownLauncher();
 
   bool allowPopup = true;
+  // A dialog, a box or a launch of the launcher's own runs its loop: no
+  // second one opens inside it.
+  bool modalOpen = false;
+  // Exit confirmed, or ended from outside: the popup stays barred.
+  bool leaving = false;
   HICON appIcon = nullptr;  // shared resource icon, never destroyed
-  // Set only when this launcher installed the hook, so that a launcher that
+  // Runs only when this launcher installed the hook, so that a launcher that
   // lost the start-up race never removes another launcher's hook.
-  bool ownsHook = false;
+  HookThread hookThread;
+  int trayTries = 0;  // adds tried since the last success or shell start
 
   COLORREF foregroundColor = 0;
   COLORREF backgroundColor = 0;

@@ -7,6 +7,7 @@
 #include <shellapi.h>
 #include <windowsx.h>
 
+#include "HotZone.h"
 #include "resource.h"
 
 namespace qv {
@@ -15,6 +16,8 @@ namespace {
 
 constexpr UINT_PTR kHoverTimerId = 2;
 constexpr UINT kHoverDelayMs = 250;
+constexpr UINT_PTR kStayTimerId = 4;
+constexpr UINT kStayCheckMs = 200;
 
 Box ToBox(const RECT& r) { return Box{r.left, r.top, r.right, r.bottom}; }
 RECT ToRect(const Box& b) { return RECT{b.left, b.top, b.right, b.bottom}; }
@@ -34,6 +37,26 @@ void LauncherDialog::ResetPopupState(bool shown) {
   popupShown = shown;
   hover.Reset();
   SetHoverTimer(false);
+  if (shown) {
+    SetTimer(hwnd(), kStayTimerId, kStayCheckMs, nullptr);
+  } else {
+    KillTimer(hwnd(), kStayTimerId);
+  }
+}
+
+void LauncherDialog::CheckStayZone() {
+  // A drag leaves the popup be, as it does with the hook.
+  for (int button : {VK_LBUTTON, VK_RBUTTON, VK_MBUTTON})
+    if (GetAsyncKeyState(button) & 0x8000) return;
+  if (!PointerInStayZone()) HidePopup();
+}
+
+bool LauncherDialog::PointerInStayZone() {
+  POINT pt{};
+  RECT work{};
+  if (!GetCursorPos(&pt) || !SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0)) return true;
+  const HotZones zones = ComputeHotZones({work.left, work.top, work.right, work.bottom}, GetSystemMetrics(SM_CXSIZE));
+  return Contains(zones.stay, {pt.x, pt.y});
 }
 
 void LauncherDialog::ShowPopup() {
@@ -74,6 +97,9 @@ void LauncherDialog::ShowPopup() {
 
   ShowWindow(hwnd(), SW_SHOW);
   SetWindowPos(hwnd(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE);
+  // The keyboard comes with it, as with a menu: the hook's process, which
+  // had the input, has let this one take the foreground.
+  SetForegroundWindow(hwnd());
 }
 
 void LauncherDialog::HidePopup() {
@@ -200,6 +226,11 @@ void LauncherDialog::SetHoverTimer(bool start) {
 }
 
 bool LauncherDialog::OnTimer(Message& m) {
+  if (m.wParam == kStayTimerId) {
+    if (popupShown) CheckStayZone();
+    m.result = 0;
+    return true;
+  }
   if (hoverTimer == 0 || m.wParam != hoverTimer) return false;
   SetHoverTimer(false);
   hover.TimerExpired();
@@ -236,14 +267,20 @@ bool LauncherDialog::OnCancelMode(Message&) {
 
 void LauncherDialog::OnOK() {
   // With no popup shown this only hides the dialog, as the start-up needs.
-  if (popupShown) {
-    if (const ShortcutItem* item = shortcutList.Selected()) LaunchShortcut(item->path);
+  if (popupShown && !modalOpen) {
+    if (const ShortcutItem* item = shortcutList.Selected()) {
+      // The list lets go of its items when the popup hides.
+      const std::string path = item->path;
+      LaunchShortcut(path);
+    }
   }
   HidePopup();
 }
 
 void LauncherDialog::LaunchShortcut(const std::string& path) {
-  // The shell reports its own failures; the popup goes away all the same.
+  // The shell reports its own failures in a box with a loop of its own;
+  // meanwhile no popup comes and no dialog opens.
+  ModalScope modal(*this);
   if (IsDialUpShortcut(path)) {
     ShellExecuteA(hwnd(), nullptr, "RASPHONE.EXE", path.c_str(), nullptr, SW_SHOWNORMAL);
   } else {

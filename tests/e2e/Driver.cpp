@@ -243,7 +243,16 @@ HWND WaitForTopLevel(DWORD processId, const std::string& title, DWORD timeoutMs,
 }
 
 HWND WaitForLauncher(const Process& launcher, DWORD timeoutMs) {
-  return WaitForTopLevel(launcher.id(), "<QUORVEL>", timeoutMs);
+  const DWORD start = GetTickCount();
+  HWND window = WaitForTopLevel(launcher.id(), "<QUORVEL>", timeoutMs);
+  if (window == nullptr) return nullptr;
+  // The title comes early in the start-up; a sent message is answered only
+  // once the start-up is over (or a box of it runs its loop).
+  const DWORD spent = GetTickCount() - start;
+  DWORD_PTR answer = 0;
+  if (!SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_NORMAL, spent < timeoutMs ? timeoutMs - spent : 1, &answer))
+    return IsWindow(window) ? nullptr : window;
+  return window;
 }
 
 MessageBoxView ReadMessageBox(HWND box) {

@@ -92,7 +92,8 @@ DWORD ProcessOf(HWND window);
 HWND FindTopLevel(DWORD processId, const std::string& title, const char* className = nullptr);
 HWND WaitForTopLevel(DWORD processId, const std::string& title, DWORD timeoutMs,
                      const char* className = nullptr);
-// A running launcher's main window, by its title.
+// A running launcher's main window, by its title, once its start-up is
+// over.
 HWND WaitForLauncher(const Process& launcher, DWORD timeoutMs = 10000);
 
 // What a message box shows.

@@ -77,6 +77,17 @@ TEST_F(Setup, OpensFromThePopupAndTheKeysActOnTheGroupsList) {
   EXPECT_EQ(0x0000FFFFu, StoredColor("ForegroundColor"));
   EXPECT_EQ(0u, StoredColor("BackgroundColor"));
   EXPECT_TRUE(Show());
+
+  // Two clicks on the tray icon, both in before Setup opens, open one Setup;
+  // closed, it gives the popup back.
+  ASSERT_TRUE(HiddenAfterMoveTo(100, 300));
+  for (int i = 0; i < 2; ++i) PostMessageA(window, WM_USER + 3, 101, WM_LBUTTONUP);
+  setup = WaitForDialog(launcher->id(), "Quorvel! Setup", 5000);
+  ASSERT_NE(setup, nullptr);
+  ASSERT_TRUE(Dismiss(setup, IDCANCEL));
+  Pump(500);
+  EXPECT_EQ(FindTopLevel(launcher->id(), "Quorvel! Setup"), nullptr) << "a second Setup opened inside the first";
+  EXPECT_TRUE(Show());
 }
 
 TEST_F(Setup, GroupsAreMadeRenamedAndDeletedOnDiskInTheListAndForThePopup) {

@@ -250,9 +250,45 @@ TEST_F(Startup, EndOfSessionReleasesTheHookOnlyWhenItReallyEnds) {
   SendMessageA(window, WM_ENDSESSION, TRUE, 0);
   EXPECT_EQ(hook.hook(), nullptr);
   EXPECT_EQ(hook.window(), nullptr);
+  EXPECT_TRUE(launcher->WaitForExit(10000)) << "the launcher outlived the end of the session";
+  EXPECT_EQ(launcher->ExitCode(), 0u);
 
-  // The teardown on the way out finds nothing left to undo.
-  ExitWithYes(window, *launcher);
+  // The system's close request for an update, with Setup open on the
+  // groups: every dialog closes and the launcher ends by itself, so the
+  // next one starts.
+  ASSERT_TRUE(CreateDirectoryA(folder.File("Games").c_str(), nullptr));
+  window = StartRunning(launcher);
+  ASSERT_NE(window, nullptr);
+  ClickButton(window, 1001);
+  ASSERT_NE(WaitForDialog(launcher->id(), "Quorvel! Setup"), nullptr);
+  DWORD_PTR answer = 0;
+  ASSERT_TRUE(SendMessageTimeoutA(window, WM_QUERYENDSESSION, 0, ENDSESSION_CLOSEAPP, SMTO_ABORTIFHUNG, 5000, &answer));
+  EXPECT_EQ(answer, static_cast<DWORD_PTR>(TRUE));
+  SendMessageTimeoutA(window, WM_ENDSESSION, TRUE, ENDSESSION_CLOSEAPP, SMTO_ABORTIFHUNG, 5000, &answer);
+  EXPECT_TRUE(launcher->WaitForExit(10000)) << "the close request left the launcher running";
+  EXPECT_EQ(launcher->ExitCode(), 0u);
+  std::unique_ptr<Process> next;
+  HWND nextWindow = StartRunning(next);
+  ASSERT_NE(nextWindow, nullptr);
+  ExitWithYes(nextWindow, *next);
+}
+
+// A launcher ended from outside leaves its hook recorded for as long as
+// some program holds the library, as the driver does here.
+TEST_F(Startup, ALauncherEndedFromOutsideDoesNotBlockTheNextStart) {
+  std::unique_ptr<Process> launcher;
+  HWND window = StartRunning(launcher);
+  ASSERT_NE(window, nullptr);
+  launcher->Kill();
+  ASSERT_NE(hook.hook(), nullptr);
+  EXPECT_EQ(hook.window(), window);
+
+  std::unique_ptr<Process> next;
+  HWND nextWindow = StartRunning(next);
+  ASSERT_NE(nextWindow, nullptr);
+  EXPECT_EQ(hook.window(), nextWindow);
+  ExitWithYes(nextWindow, *next);
+  EXPECT_EQ(hook.hook(), nullptr);
 }
 
 }  // namespace
