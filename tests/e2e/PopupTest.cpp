@@ -7,6 +7,8 @@
 
 #include "LauncherTest.h"
 
+#include <shellapi.h>
+
 namespace e2e {
 namespace {
 
@@ -89,6 +91,24 @@ TEST_F(Popup, ShowsAtItsPlaceWithItsGroupsInOrderAndLeavesWithThePointer) {
   EXPECT_TRUE(HiddenAfterMoveTo(100, 100));
   SendMessageA(window, WM_USER + 1, 0, 0);
   EXPECT_FALSE(Visible()) << "a show request that comes after the pointer has left shows nothing";
+
+  // Where no hide request comes (a program the hook is not let into), the
+  // popup still leaves with the pointer.
+  ASSERT_TRUE(Show());
+  hook.Register(nullptr);
+  EXPECT_TRUE(HiddenAfterMoveTo(100, 100)) << "shown until a hide request came";
+  hook.Register(window);
+
+  // A task bar that moves, grows or hides itself changes the work area
+  // without a new display mode, and the zones follow. (Wine keeps a work
+  // area set by another process to that process, so the spoilt zones show
+  // the recomputation.)
+  const RECT stripAsIs = hook.triggerStrip();
+  hook.triggerStrip() = RECT{0, 0, 0, 0};
+  SendMessageA(window, WM_SETTINGCHANGE, SPI_SETDESKWALLPAPER, 0);
+  EXPECT_EQ(hook.triggerStrip().right, 0) << "recomputed for a change of another setting";
+  SendMessageA(window, WM_SETTINGCHANGE, SPI_SETWORKAREA, 0);
+  EXPECT_TRUE(EqualRect(&hook.triggerStrip(), &stripAsIs)) << "the zones did not follow the work area";
 
   // A new display mode moves the zones, not the shown popup; capture going
   // to another window hides it, going to the popup itself does not.
@@ -220,6 +240,16 @@ TEST_F(Popup, TrayIconAndExitQuestionKeepThePopupInCheck) {
   const COLORREF bare = ScreenPixel(icon.x, icon.y);
   ASSERT_NO_FATAL_FAILURE(Start());
   EXPECT_TRUE(PumpUntil(3000, [&] { return ScreenPixel(icon.x, icon.y) != bare; })) << "no notification icon";
+
+  // A shell that starts again has lost every icon, and says so.
+  NOTIFYICONDATAA lost{};
+  lost.cbSize = NOTIFYICONDATAA_V1_SIZE;
+  lost.hWnd = window;
+  lost.uID = 101;
+  ASSERT_TRUE(Shell_NotifyIconA(NIM_DELETE, &lost));
+  ASSERT_TRUE(PumpUntil(3000, [&] { return ScreenPixel(icon.x, icon.y) == bare; }));
+  PostMessageA(window, RegisterWindowMessageA("TaskbarCreated"), 0, 0);
+  EXPECT_TRUE(PumpUntil(3000, [&] { return ScreenPixel(icon.x, icon.y) != bare; })) << "the icon did not come back";
 
   // Hidden: a right click opens the menu ("&Setup..." bold, then "&Exit").
   ClickAt(icon.x, icon.y, MOUSEEVENTF_RIGHTDOWN, MOUSEEVENTF_RIGHTUP);
