@@ -38,7 +38,7 @@ std::string GetModulePath() {
   }
 }
 
-std::string GetProgramFolder() { return ProgramFolderOf(GetModulePath()); }
+std::string GetProgramFolder() { return ProgramFolderOf(GetModulePath(), SystemLeadBytes()); }
 
 std::string GetExtension(const std::string& path) { return GetExtension(path, SystemLeadBytes()); }
 std::string GetFileNameOnly(const std::string& path) { return GetFileNameOnly(path, SystemLeadBytes()); }

@@ -25,7 +25,7 @@ const LeadBytes& SystemLeadBytes();
 // The running executable's full path, however long it is.
 std::string GetModulePath();
 // The root of the groups: the executable's folder, or its parent for a build
-// output; upper case, ending in a backslash.
+// output; its single-byte letters in upper case, ending in a backslash.
 std::string GetProgramFolder();
 
 std::string GetExtension(const std::string& path);
