@@ -28,6 +28,12 @@ std::string GetModulePath();
 // output; its single-byte letters in upper case, ending in a backslash.
 std::string GetProgramFolder();
 
+// `path` in the ANSI code page, written to `narrow`; false when no narrow
+// path names it: a character the code page lacks (the narrow API puts a '?'
+// or a look-alike in its place) or a wild card, which no real name holds.
+// `narrow` gets the narrow form either way, for a message.
+bool NarrowPath(const std::wstring& path, std::string& narrow);
+
 std::string GetExtension(const std::string& path);
 std::string GetFileNameOnly(const std::string& path);
 std::string GetBaseTitle(const std::string& path);
