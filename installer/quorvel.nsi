@@ -56,6 +56,7 @@ BrandingText "Quorvel! ${QV_VERSION}"
 !include MUI2.nsh
 !include LogicLib.nsh
 !include x64.nsh
+!include FileFunc.nsh
 
 !define MUI_ICON "${QV_ICON}"
 !define MUI_UNICON "${QV_ICON}"
@@ -229,6 +230,82 @@ Function IsBuildLikeFolder
   Pop $1
 FunctionEnd
 
+; $0 := 1 when $INSTDIR's path comes back whole from the ANSI code page.
+; The launcher is a narrow-string program: it knows its folder only by that
+; form, where a character the code page lacks turns into '?' or a look-alike
+; and names another folder or none.
+Function IsNarrowFolder
+  Push $1
+  Push $2
+  Push $3
+  Push $4
+  StrCpy $0 1
+  System::Call 'kernel32::GetACP() i .r1'
+  ; A UTF-8 code page holds every character.
+  ${If} $1 <> 65001
+    ; Two bytes for each UTF-16 unit at most, and the terminator.
+    StrLen $2 $INSTDIR
+    IntOp $2 $2 * 2
+    IntOp $2 $2 + 2
+    System::Alloc $2
+    Pop $3
+    ; 0x400: WC_NO_BEST_FIT_CHARS, so a look-alike counts as lost too.
+    System::Call 'kernel32::WideCharToMultiByte(i 0, i 0x400, w "$INSTDIR", i -1, p r3, i r2, p 0, *i 0 r4) i .r1'
+    System::Free $3
+    ${If} $1 = 0
+    ${OrIf} $4 <> 0
+      StrCpy $0 0
+    ${EndIf}
+  ${EndIf}
+  Pop $4
+  Pop $3
+  Pop $2
+  Pop $1
+FunctionEnd
+
+; $0 := a folder in place of $INSTDIR that IsNarrowFolder takes: the short
+; (8.3) path of its nearest existing folder with the rest of the path
+; appended, when that comes back whole, else Quorvel on the system's drive.
+Function ProposeNarrowFolder
+  Push $1
+  Push $2
+  Push $3
+  Push $4
+  StrCpy $1 $INSTDIR
+  StrCpy $2 ""
+  ${DoUntil} ${FileExists} "$1\*.*"
+    ${GetFileName} $1 $3
+    StrCpy $2 "\$3$2"
+    ${GetParent} $1 $1
+    ${IfThen} $1 == "" ${|} ${ExitDo} ${|}
+  ${Loop}
+  StrCpy $0 ""
+  ${If} $1 != ""
+    System::Call 'kernel32::GetShortPathNameW(w r1, w .r3, i ${NSIS_MAX_STRLEN}) i .r4'
+    ${If} $4 <> 0
+    ${AndIf} $4 < ${NSIS_MAX_STRLEN}
+      Push $INSTDIR
+      StrCpy $INSTDIR "$3$2"
+      Call IsNarrowFolder
+      StrCpy $4 $INSTDIR
+      Pop $INSTDIR
+      ${If} $0 = 1
+        StrCpy $0 $4
+      ${Else}
+        StrCpy $0 ""
+      ${EndIf}
+    ${EndIf}
+  ${EndIf}
+  ${If} $0 == ""
+    StrCpy $0 $WINDIR 2
+    StrCpy $0 "$0\Quorvel"
+  ${EndIf}
+  Pop $4
+  Pop $3
+  Pop $2
+  Pop $1
+FunctionEnd
+
 ; $0 := 1 when $INSTDIR holds anything but an earlier Quorvel!: every
 ; folder in it would become a group of the popup.
 Function IsForeignFolder
@@ -252,6 +329,17 @@ Function IsForeignFolder
 FunctionEnd
 
 Function DirectoryLeave
+  Call IsNarrowFolder
+  ${If} $0 = 0
+    Call ProposeNarrowFolder
+    ${IfNot} ${Cmd} `MessageBox MB_YESNO|MB_ICONEXCLAMATION "The path of $INSTDIR has \
+        characters that Windows' language for non-Unicode programs does not have: \
+        Quorvel! could not find its program groups there.$\r$\n$\r$\nInstall into $0 \
+        instead?" IDYES`
+      Abort
+    ${EndIf}
+    StrCpy $INSTDIR $0
+  ${EndIf}
   Call IsBuildLikeFolder
   ${If} $0 = 1
     MessageBox MB_OK|MB_ICONEXCLAMATION "Please choose a folder whose path does not \
@@ -272,6 +360,14 @@ FunctionEnd
 Section "Quorvel!" SecProgram
   SectionIn RO
   ; A silent installation never saw the directory page.
+  Call IsNarrowFolder
+  ${If} $0 = 0
+    Call ProposeNarrowFolder
+    MessageBox MB_OK|MB_ICONSTOP "Quorvel! cannot be installed in $INSTDIR: the path \
+      has characters that Windows' language for non-Unicode programs does not have. \
+      Choose a folder such as $0." /SD IDOK
+    Abort "The folder's path has characters outside the system's code page; choose a folder such as $0."
+  ${EndIf}
   Call IsBuildLikeFolder
   ${If} $0 = 1
     MessageBox MB_OK|MB_ICONSTOP "Quorvel! cannot be installed in $INSTDIR: the path \

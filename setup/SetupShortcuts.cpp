@@ -194,16 +194,22 @@ bool SetupDialog::OnDropFiles(Message& m) {
     ShowInfoMessage(hwnd(), "Drag & Drop Error", {"You must drop shortcuts on the", "shortcuts list!"});
     return true;
   }
-  const UINT count = DragQueryFileA(drop.get(), 0xFFFFFFFF, nullptr, 0);
+  const UINT count = DragQueryFileW(drop.get(), 0xFFFFFFFF, nullptr, 0);
   for (UINT i = 0; i < count; ++i) {
-    // Paths come in any length; each is read whole.
-    const UINT length = DragQueryFileA(drop.get(), i, nullptr, 0);
+    // Paths come in any length; each is read whole, and wide, so that a name
+    // the code page cannot hold is seen as such.
+    const UINT length = DragQueryFileW(drop.get(), i, nullptr, 0);
     if (length == 0) continue;
-    std::string path(length + 1, '\0');
-    const UINT copied = DragQueryFileA(drop.get(), i, path.data(), length + 1);
-    path.resize(copied <= length ? copied : length);
+    std::wstring wide(length + 1, L'\0');
+    const UINT copied = DragQueryFileW(drop.get(), i, wide.data(), length + 1);
+    wide.resize(copied <= length ? copied : length);
     // One file's report does not stop the others.
-    CreateShortcutInGroup(path, GetBaseTitle(path));
+    std::string path;
+    if (NarrowPath(wide, path)) {
+      CreateShortcutInGroup(path, GetBaseTitle(path));
+    } else {
+      ShowUnsupportedName(hwnd(), path);
+    }
   }
   return true;
 }

@@ -30,6 +30,12 @@ std::string FullPathOf(const std::string& path) {
 
 }  // namespace
 
+void ShowUnsupportedName(HWND owner, const std::string& path) {
+  ShowWarningMessage(owner, "Unsupported Name",
+                     {"Quorvel! cannot create a shortcut to the", "following item, because its name has",
+                      "characters that Windows' language for", "non-Unicode programs does not have:", "", path});
+}
+
 bool ItemExists(const std::string& commandLine) {
   const std::string root = VolumeRootOf(FullPathOf(commandLine), SystemLeadBytes());
   if (root.empty()) return false;
@@ -77,11 +83,12 @@ void ShortcutTargetPage::OnEditChange() {
 }
 
 void ShortcutTargetPage::OnBrowse() {
-  static const char kFilter[] = "Programs\0*.exe; *.com\0All Files\0*.*\0";
+  static const wchar_t kFilter[] = L"Programs\0*.exe; *.com\0All Files\0*.*\0";
   // Far more than any path the dialog hands back; it reports a path that
-  // does not fit instead of cutting it.
-  std::vector<char> file(32768, '\0');
-  OPENFILENAMEA open{};
+  // does not fit instead of cutting it. Asked wide, so that a name the code
+  // page cannot hold is seen as such instead of as its look-alike.
+  std::vector<wchar_t> file(32768, L'\0');
+  OPENFILENAMEW open{};
   open.lStructSize = sizeof(open);
   open.hwndOwner = hwnd();
   open.lpstrFilter = kFilter;
@@ -89,8 +96,13 @@ void ShortcutTargetPage::OnBrowse() {
   open.lpstrFile = file.data();
   open.nMaxFile = static_cast<DWORD>(file.size());
   open.Flags = OFN_HIDEREADONLY;
-  if (!GetOpenFileNameA(&open)) return;
-  SetItemText(IDC_WIZARD_EDIT, file.data());  // the change notification updates Next
+  if (!GetOpenFileNameW(&open)) return;
+  std::string path;
+  if (NarrowPath(file.data(), path)) {
+    SetItemText(IDC_WIZARD_EDIT, path);  // the change notification updates Next
+  } else {
+    ShowUnsupportedName(hwnd(), path);
+  }
   SetFocus(Item(IDC_WIZARD_EDIT));
 }
 

@@ -55,6 +55,10 @@ class ShortcutTitlePage : public DialogT<ShortcutTitlePage> {
   bool loaded_ = false;
 };
 
+// Tells the user that no shortcut can be made to `path`, a name with
+// characters outside the system's code page, shown as the narrow API has it.
+void ShowUnsupportedName(HWND owner, const std::string& path);
+
 // True when `commandLine` names an existing file or folder: its volume
 // answers and a search for it finds an entry. It is taken as one path, so a
 // program followed by arguments is not found; wild cards match.

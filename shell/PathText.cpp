@@ -40,20 +40,34 @@ std::string GetBaseTitle(std::string_view path, const LeadBytes& lead) {
   return std::string(name.substr(0, FindLast(name, '.', lead)));
 }
 
-std::string ProgramFolderOf(std::string_view modulePath) {
+std::string ProgramFolderOf(std::string_view modulePath, const LeadBytes& lead) {
   std::string path(modulePath);
-  for (char& c : path)
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  // Byte by byte on purpose: the folder rule has always looked at raw bytes.
-  const std::size_t slash = path.rfind('\\');
-  if (slash == std::string::npos) return std::string();
+  // Calls `each` with the position of every character's first byte; a trail
+  // byte is neither a letter, a backslash nor the start of a word.
+  const auto forEachCharacter = [&](auto each) {
+    for (std::size_t i = 0; i < path.size(); ++i) {
+      each(i);
+      if (lead[static_cast<unsigned char>(path[i])] && i + 1 < path.size()) ++i;
+    }
+  };
+  forEachCharacter([&](std::size_t i) {
+    if (path[i] >= 'a' && path[i] <= 'z') path[i] = static_cast<char>(path[i] - 'a' + 'A');
+  });
+  std::size_t slash = kNone;
+  std::size_t parent = kNone;
+  bool buildOutput = false;
+  forEachCharacter([&](std::size_t i) {
+    if (path[i] == '\\') {
+      parent = slash;
+      slash = i;
+    }
+    if (path.compare(i, 5, "DEBUG") == 0 || path.compare(i, 7, "RELEASE") == 0) buildOutput = true;
+  });
+  if (slash == kNone) return std::string();
   std::size_t keep = slash + 1;
-  if (path.find("DEBUG") != std::string::npos || path.find("RELEASE") != std::string::npos) {
-    const std::size_t parent = slash == 0 ? std::string::npos : path.rfind('\\', slash - 1);
-    // An executable straight in a root has no parent to go to; it keeps its
-    // own folder rather than losing the drive.
-    if (parent != std::string::npos) keep = parent + 1;
-  }
+  // An executable straight in a root has no parent to go to; it keeps its
+  // own folder rather than losing the drive.
+  if (buildOutput && parent != kNone) keep = parent + 1;
   path.resize(keep);
   return path;
 }

@@ -33,7 +33,8 @@ std::size_t FittingLength(std::string_view text, std::size_t maxBytes, const Lea
 
 // The program folder for an executable at `modulePath`: its own folder, or
 // its parent when the path names a build output (DEBUG or RELEASE anywhere
-// in it). Upper case, ending in a backslash; empty for a path without any.
-std::string ProgramFolderOf(std::string_view modulePath);
+// in it). Its single-byte letters in upper case, ending in a backslash;
+// empty for a path without any.
+std::string ProgramFolderOf(std::string_view modulePath, const LeadBytes& lead);
 
 }  // namespace qv

@@ -38,7 +38,30 @@ std::string GetModulePath() {
   }
 }
 
-std::string GetProgramFolder() { return ProgramFolderOf(GetModulePath()); }
+std::string GetProgramFolder() { return ProgramFolderOf(GetModulePath(), SystemLeadBytes()); }
+
+bool NarrowPath(const std::wstring& path, std::string& narrow) {
+  narrow.clear();
+  if (path.empty() || path.size() > 32767) return false;
+  // A UTF-8 code page has every character, and takes neither the flag nor
+  // the question.
+  const bool utf8 = GetACP() == CP_UTF8;
+  const DWORD flags = utf8 ? 0 : WC_NO_BEST_FIT_CHARS;
+  BOOL lost = FALSE;
+  BOOL* const lostAnswer = utf8 ? nullptr : &lost;
+  const int wideLength = static_cast<int>(path.size());
+  const int length = WideCharToMultiByte(CP_ACP, flags, path.data(), wideLength, nullptr, 0, nullptr, lostAnswer);
+  if (length <= 0) return false;
+  narrow.resize(static_cast<std::size_t>(length));
+  if (WideCharToMultiByte(CP_ACP, flags, path.data(), wideLength, narrow.data(), length, nullptr, lostAnswer) !=
+      length) {
+    narrow.clear();
+    return false;
+  }
+  // '?' and '*' lie below every trail byte: a plain search finds only
+  // characters of their own.
+  return !lost && narrow.find_first_of("?*") == std::string::npos;
+}
 
 std::string GetExtension(const std::string& path) { return GetExtension(path, SystemLeadBytes()); }
 std::string GetFileNameOnly(const std::string& path) { return GetFileNameOnly(path, SystemLeadBytes()); }

@@ -25,8 +25,14 @@ const LeadBytes& SystemLeadBytes();
 // The running executable's full path, however long it is.
 std::string GetModulePath();
 // The root of the groups: the executable's folder, or its parent for a build
-// output; upper case, ending in a backslash.
+// output; its single-byte letters in upper case, ending in a backslash.
 std::string GetProgramFolder();
+
+// `path` in the ANSI code page, written to `narrow`; false when no narrow
+// path names it: a character the code page lacks (the narrow API puts a '?'
+// or a look-alike in its place) or a wild card, which no real name holds.
+// `narrow` gets the narrow form either way, for a message.
+bool NarrowPath(const std::wstring& path, std::string& narrow);
 
 std::string GetExtension(const std::string& path);
 std::string GetFileNameOnly(const std::string& path);

@@ -6,7 +6,7 @@ packages=(
   cmake ninja-build g++ python3
   g++-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-i686 binutils-mingw-w64-x86-64
   googletest libgtest-dev libbenchmark-dev
-  wine wine64 wine32:i386 xvfb fonts-liberation nsis
+  wine wine64 wine32:i386 xvfb fonts-liberation nsis locales
 )
 
 sudo=()
@@ -32,4 +32,16 @@ fi
 if ((${#missing[@]})); then
   echo "Installing: ${missing[*]}"
   DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
+
+# Wine takes the ANSI code page from the Linux locale: the Japanese one gives
+# code page 932, where the tests try double-byte paths.
+if ! locale -a 2>/dev/null | grep -qix 'ja_JP\.utf-\?8'; then
+  echo "Generating the locale ja_JP.UTF-8"
+  if grep -qx '# *ja_JP.UTF-8 UTF-8' /etc/locale.gen; then
+    "${sudo[@]}" sed -i 's/^# *\(ja_JP.UTF-8 UTF-8\)$/\1/' /etc/locale.gen
+  elif ! grep -qx 'ja_JP.UTF-8 UTF-8' /etc/locale.gen 2>/dev/null; then
+    echo 'ja_JP.UTF-8 UTF-8' | "${sudo[@]}" tee -a /etc/locale.gen >/dev/null
+  fi
+  "${sudo[@]}" locale-gen >/dev/null
 fi

@@ -256,5 +256,27 @@ TEST_F(Installer, SilentInstallFirstStartAndSilentUninstallKeepTheUsersGroup) {
   EXPECT_EQ(ReadTextFile(folder + "My Tools\\Notes.txt"), "mine") << "the user's group went with the program";
 }
 
+// A folder whose path the code page cannot hold would leave a launcher that
+// never finds its own folder. Silent, Setup refuses it with an error exit and
+// installs nothing. The "o" with a macron is in neither the Western nor the
+// Japanese code page, and best fit would make a plain "o" of it.
+TEST_F(Installer, ASilentInstallRefusesAFolderTheCodePageCannotHold) {
+  const std::wstring target = L"C:\\QV\\T\x014Dky\x014D";
+  std::wstring line = L"\"" + Widen(FileFromEnvironment("QV_SETUP")) + L"\" /S /D=" + target;
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION info{};
+  ASSERT_TRUE(CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info));
+  const std::unique_ptr<void, decltype(&CloseHandle)> process(info.hProcess, CloseHandle);
+  const std::unique_ptr<void, decltype(&CloseHandle)> thread(info.hThread, CloseHandle);
+  ASSERT_TRUE(PumpUntil(120000, [&] { return WaitForSingleObject(info.hProcess, 0) == WAIT_OBJECT_0; }));
+  DWORD code = 0;
+  ASSERT_TRUE(GetExitCodeProcess(info.hProcess, &code));
+  EXPECT_EQ(code, 2u) << "not the exit code of a refused installation";
+  EXPECT_EQ(GetFileAttributesW(target.c_str()), INVALID_FILE_ATTRIBUTES);
+  EXPECT_FALSE(FileExists(folder + "QUORVEL.EXE"));
+  EXPECT_FALSE(KeyExists(kUninstallKey));
+}
+
 }  // namespace
 }  // namespace e2e

@@ -258,8 +258,14 @@ TEST_F(Shortcuts, DroppedFilesBecomeShortcutsOnlyOnTheList) {
   }
   EXPECT_EQ((std::vector<std::string>{"Target.LNK"}), FilesIn("Tools"));
 
-  // On the list: a duplicate is reported and left alone, the rest are made.
-  ASSERT_TRUE(DropFiles(setup, {target, other, editor, pif}, ClientCentre(shortcuts)));
+  // On the list: a duplicate is reported and left alone, and so is a name
+  // that lost a character to the code page (the '?' in its place); the rest
+  // are made.
+  const std::string lost = folder.File("Caf?.exe");
+  ASSERT_TRUE(DropFiles(setup, {lost, target, other, editor, pif}, ClientCentre(shortcuts)));
+  Expect("Unsupported Name", {"Quorvel! cannot create a shortcut to the", "following item, because its name has",
+                              "characters that Windows' language for", "non-Unicode programs does not have:", "",
+                              lost});
   Expect("Duplicate Shortcut",
          {"There is already a shortcut assigned", "to the currently selected group with", "the following name:", "",
           "Target"});

@@ -64,15 +64,26 @@ TEST(PathText, TextIsCutBetweenCharacters) {
 }
 
 TEST(ProgramFolder, OwnFolderUnlessTheWholePathNamesABuildOutput) {
-  EXPECT_EQ("C:\\PROGRAMS\\QUORVEL\\", ProgramFolderOf("C:\\Programs\\Quorvel\\Quorvel.exe"));
-  EXPECT_EQ("C:\\SRC\\", ProgramFolderOf("C:\\src\\Debug\\QUORVEL.EXE"));
-  EXPECT_EQ("C:\\SRC\\", ProgramFolderOf("c:\\src\\release\\quorvel.exe"));
+  EXPECT_EQ("C:\\PROGRAMS\\QUORVEL\\", ProgramFolderOf("C:\\Programs\\Quorvel\\Quorvel.exe", kSingleByte));
+  EXPECT_EQ("C:\\SRC\\", ProgramFolderOf("C:\\src\\Debug\\QUORVEL.EXE", kSingleByte));
+  EXPECT_EQ("C:\\SRC\\", ProgramFolderOf("c:\\src\\release\\quorvel.exe", kSingleByte));
   // Anywhere in the path, also inside a longer word or in the file name.
-  EXPECT_EQ("D:\\RELEASES\\", ProgramFolderOf("D:\\Releases\\v1\\Quorvel.exe"));
-  EXPECT_EQ("D:\\", ProgramFolderOf("D:\\tools\\QuorvelDebug.exe"));
+  EXPECT_EQ("D:\\RELEASES\\", ProgramFolderOf("D:\\Releases\\v1\\Quorvel.exe", kSingleByte));
+  EXPECT_EQ("D:\\", ProgramFolderOf("D:\\tools\\QuorvelDebug.exe", kSingleByte));
   // A root has no parent: the executable keeps its own folder.
-  EXPECT_EQ("C:\\", ProgramFolderOf("C:\\DEBUG.EXE"));
-  EXPECT_EQ("", ProgramFolderOf("QUORVEL.EXE"));
+  EXPECT_EQ("C:\\", ProgramFolderOf("C:\\DEBUG.EXE", kSingleByte));
+  EXPECT_EQ("", ProgramFolderOf("QUORVEL.EXE", kSingleByte));
+}
+
+TEST(ProgramFolder, DoubleByteCharactersStayWhole) {
+  const LeadBytes sjis = ShiftJis();
+  // The trail byte 0x63 reads as "c" byte by byte; it is not a letter here.
+  EXPECT_EQ("C:\\USERS\\\x93\x63\x92\x86\\QV\\", ProgramFolderOf("C:\\Users\\\x93\x63\x92\x86\\qv\\q.exe", sjis));
+  // A trail byte 0x5C separates nothing, neither the file nor the parent.
+  EXPECT_EQ("C:\\TOOLS\\", ProgramFolderOf("C:\\Tools\\\x95\x5C.exe", sjis));
+  EXPECT_EQ("C:\\", ProgramFolderOf("C:\\src\x95\\Release\\q.exe", sjis));
+  // A trail byte "D" does not begin a DEBUG.
+  EXPECT_EQ("C:\\SRC\\\x83" "DEBUG\\", ProgramFolderOf("C:\\src\\\x83" "DEBUG\\q.exe", sjis));
 }
 
 }  // namespace

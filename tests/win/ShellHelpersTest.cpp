@@ -199,6 +199,19 @@ TEST(ItemExists, FilesFoldersAndMatchingWildCardsAreItemsArgumentsAreNot) {
   }
 }
 
+TEST(NarrowPath, OnlyANameTheCodePageHoldsWholeSurvives) {
+  std::string narrow;
+  EXPECT_TRUE(qv::NarrowPath(L"C:\\Tools\\Notepad.exe", narrow));
+  EXPECT_EQ("C:\\Tools\\Notepad.exe", narrow);
+  // Neither the Western nor the Japanese code page has these two; the
+  // first would come out as an "A" by best fit, the second as a '?'.
+  EXPECT_FALSE(qv::NarrowPath(L"C:\\\x0100.exe", narrow)) << narrow;
+  EXPECT_FALSE(qv::NarrowPath(L"C:\\\x2603.exe", narrow));
+  EXPECT_EQ("C:\\?.exe", narrow);
+  // A wild card names no file of its own.
+  EXPECT_FALSE(qv::NarrowPath(L"C:\\Caf?.exe", narrow));
+}
+
 TEST(FolderChecks, DriveRootsFollowTheDriveList) {
   EXPECT_TRUE(qv::FolderExists("C:\\"));
   EXPECT_TRUE(qv::FolderExists("c:\\"));
