@@ -88,9 +88,8 @@ foreach(width x64 x86)
     add_test(NAME ${test} COMMAND ${QV_WINE_TEST} ${bin}/qv_e2e.exe --gtest_filter=${suite}.*)
     set_tests_properties(${test} PROPERTIES LABELS e2e TIMEOUT 900 SKIP_RETURN_CODE 77 ENVIRONMENT "${env}")
   endforeach()
-  # One of the two widths is always 32-bit, and so is the installer.
-  set_tests_properties(e2e.${width}.OtherWidth e2e.${width}.Installer PROPERTIES
-    ENVIRONMENT "${env};QV_NEEDS_32BIT=1")
+  # One of the two widths is always 32-bit.
+  set_tests_properties(e2e.${width}.OtherWidth PROPERTIES ENVIRONMENT "${env};QV_NEEDS_32BIT=1")
   # Wine takes the ANSI code page from the locale: this one runs on 932.
   set_tests_properties(e2e.${width}.FirstRunJapanese PROPERTIES
     ENVIRONMENT "${env};LANG=ja_JP.UTF-8;LC_ALL=ja_JP.UTF-8")
