@@ -69,6 +69,16 @@ class Startup : public ::testing::Test {
     EXPECT_EQ(launcher.ExitCode(), 0u);
   }
 
+  // The next launcher starts as always, takes the hook and ends well.
+  void ExpectNextStartRuns() {
+    std::unique_ptr<Process> next;
+    HWND nextWindow = StartRunning(next);
+    ASSERT_NE(nextWindow, nullptr);
+    EXPECT_EQ(hook.window(), nextWindow);
+    ExitWithYes(nextWindow, *next);
+    EXPECT_EQ(hook.hook(), nullptr);
+  }
+
   ProgramFolder folder;
   HookLibrary hook{folder.File("QVLHOOK.DLL")};
 };
@@ -206,12 +216,7 @@ TEST_F(Startup, ExitAnsweredYesEndsAndReleasesTheHook) {
   EXPECT_EQ(hook.hook(), nullptr);
   EXPECT_EQ(hook.window(), nullptr);
 
-  // So the next launcher starts normally.
-  std::unique_ptr<Process> next;
-  HWND nextWindow = StartRunning(next);
-  ASSERT_NE(nextWindow, nullptr);
-  EXPECT_EQ(hook.window(), nextWindow);
-  ExitWithYes(nextWindow, *next);
+  ExpectNextStartRuns();
 }
 
 TEST_F(Startup, ExitAnsweredNoOrEnterKeepsItRunning) {
@@ -267,10 +272,7 @@ TEST_F(Startup, EndOfSessionReleasesTheHookOnlyWhenItReallyEnds) {
   SendMessageTimeoutA(window, WM_ENDSESSION, TRUE, ENDSESSION_CLOSEAPP, SMTO_ABORTIFHUNG, 5000, &answer);
   EXPECT_TRUE(launcher->WaitForExit(10000)) << "the close request left the launcher running";
   EXPECT_EQ(launcher->ExitCode(), 0u);
-  std::unique_ptr<Process> next;
-  HWND nextWindow = StartRunning(next);
-  ASSERT_NE(nextWindow, nullptr);
-  ExitWithYes(nextWindow, *next);
+  ExpectNextStartRuns();
 }
 
 // A launcher ended from outside leaves its hook recorded for as long as
@@ -282,13 +284,7 @@ TEST_F(Startup, ALauncherEndedFromOutsideDoesNotBlockTheNextStart) {
   launcher->Kill();
   ASSERT_NE(hook.hook(), nullptr);
   EXPECT_EQ(hook.window(), window);
-
-  std::unique_ptr<Process> next;
-  HWND nextWindow = StartRunning(next);
-  ASSERT_NE(nextWindow, nullptr);
-  EXPECT_EQ(hook.window(), nextWindow);
-  ExitWithYes(nextWindow, *next);
-  EXPECT_EQ(hook.hook(), nullptr);
+  ExpectNextStartRuns();
 }
 
 }  // namespace
