@@ -142,7 +142,7 @@ LauncherDialog::ModalScope::~ModalScope() {
 }
 
 void LauncherDialog::OnCancel() {
-  if (modalOpen || leaving) return;
+  if (!CanOpenModal()) return;
   ModalScope modal(*this);
   if (AskYesNo(hwnd(), "Exit Quorvel!", {"Are you sure you wish to exit Quorvel!?"})) {
     leaving = true;  // the popup stays barred until the program has ended
@@ -219,7 +219,7 @@ void LauncherDialog::OnTrayExit() { PostClick(IDCANCEL); }
 
 void LauncherDialog::OnSetup() {
   // A second click queued before the first one opened Setup.
-  if (modalOpen || leaving) return;
+  if (!CanOpenModal()) return;
   ModalScope modal(*this);
   // Setup hides a shown popup by disabling it; hidden first, the popup's
   // list also lets go of the icons of a group that Setup may delete.
@@ -233,7 +233,7 @@ void LauncherDialog::OnSetup() {
 }
 
 void LauncherDialog::OnAbout() {
-  if (modalOpen || leaving) return;
+  if (!CanOpenModal()) return;
   ModalScope modal(*this);
   AboutDialog about(hwnd());
   about.RunModal();

@@ -56,6 +56,9 @@ class LauncherDialog : public DialogT<LauncherDialog>, private ShortcutListOwner
   // The way out without a question (uninstaller, end of the session): every
   // dialog and box of the launcher closes and the program ends.
   void Leave();
+  // Setup, About and the exit question open only outside one another, a
+  // launch and the way out.
+  bool CanOpenModal() const { return !modalOpen && !leaving; }
 
   // Bars the popup while one of the launcher's own message loops runs (a
   // dialog, a box, the shell's report on a launch) and marks that loop as
