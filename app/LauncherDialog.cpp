@@ -1,6 +1,7 @@
 #include "LauncherDialog.h"
 
 #include <commctrl.h>
+#include <shellapi.h>
 
 #include "AboutDialog.h"
 #include "Appearance.h"
@@ -41,6 +42,41 @@ UINT QuitRequest() {
 UINT TaskbarCreated() {
   static const UINT message = RegisterWindowMessageA("TaskbarCreated");
   return message;
+}
+
+// The shell's own windows cover the screen too: the desktop, and on newer
+// systems the window behind its icons that takes the foreground when the
+// desktop is clicked.
+bool IsDesktopWindow(HWND window) {
+  if (window == GetDesktopWindow() || window == GetShellWindow()) return true;
+  char name[16] = {};
+  GetClassNameA(window, name, sizeof name);
+  return lstrcmpA(name, "Progman") == 0 || lstrcmpA(name, "WorkerW") == 0;
+}
+
+// A game, a video or a slide show in front: the popup would land on it.
+// The client area is compared, not the window: a maximised window keeps
+// its caption on the screen even where the task bar hides itself.
+bool FullScreenProgramInFront() {
+  const HWND front = GetForegroundWindow();
+  if (front != nullptr && IsWindowVisible(front) && !IsIconic(front) && !IsDesktopWindow(front)) {
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof monitor;
+    RECT client{};
+    if (GetMonitorInfoA(MonitorFromWindow(front, MONITOR_DEFAULTTONEAREST), &monitor) &&
+        GetClientRect(front, &client)) {
+      MapWindowPoints(front, nullptr, reinterpret_cast<POINT*>(&client), 2);
+      const RECT& screen = monitor.rcMonitor;
+      if (client.left <= screen.left && client.top <= screen.top && client.right >= screen.right &&
+          client.bottom >= screen.bottom) {
+        return true;
+      }
+    }
+  }
+  // Programs that tell the shell themselves, a presentation among them.
+  QUERY_USER_NOTIFICATION_STATE state{};
+  if (FAILED(SHQueryUserNotificationState(&state))) return false;
+  return state == QUNS_BUSY || state == QUNS_RUNNING_D3D_FULL_SCREEN || state == QUNS_PRESENTATION_MODE;
 }
 
 }  // namespace
@@ -164,9 +200,11 @@ void LauncherDialog::Leave() {
 // have changed since, so each is checked afresh and stale ones do nothing.
 // A pointer that left while the show request was on its way met a hidden
 // popup, so the hook asked for nothing more: without a look at the pointer
-// after showing, the popup would stay up until the mouse moved again.
+// after showing, the popup would stay up until the mouse moved again. Over a
+// full-screen program the edge stays quiet; the hook asks again at the next
+// move, so the popup comes once that program has gone.
 bool LauncherDialog::OnShowRequest(Message& m) {
-  if (!IsWindowVisible(hwnd()) && allowPopup && PointerInStayZone()) {
+  if (!IsWindowVisible(hwnd()) && allowPopup && PointerInStayZone() && !FullScreenProgramInFront()) {
     ShowPopup();
     if (!PointerInStayZone()) HidePopup();
   }

@@ -30,6 +30,9 @@ class LauncherDialog : public DialogT<LauncherDialog>, private ShortcutListOwner
   void OnOK() override;
   // Exit, Escape: the exit confirmation.
   void OnCancel() override;
+  // The popup's keys for the groups, and for the way between them and the
+  // list, before the dialog's own keyboard handling.
+  bool PreTranslateMessage(MSG& msg) override;
 
   // The hot zone's requests and the notification-area icon.
   bool OnShowRequest(Message& m);
@@ -116,6 +119,19 @@ class LauncherDialog : public DialogT<LauncherDialog>, private ShortcutListOwner
   void SetHoveredGroup(int previous, int group);
   void SetHoverTimer(bool start);
   void FillShortcutList();
+  // The keyboard's place while the groups have it: the invisible default
+  // button, so that Enter still means OK and Tab goes on to the buttons.
+  HWND GroupsKeyHolder() const { return Item(IDOK); }
+  bool KeyOnGroups(UINT key);
+  // From the groups into the list at its first item, once the framed group
+  // is open; false when it holds nothing.
+  bool EnterList();
+  // Left in the list: back to the groups from its first column.
+  bool LeaveListLeft();
+  // True when the pointer is elsewhere than at its last move; moves made
+  // for the window's sake (a window shown or refilled under it) let the
+  // keyboard keep what it chose.
+  bool PointerMoved(HWND window, POINT client);
   void LaunchShortcut(const std::string& path);
   ProgramGroup* GroupAt(int index) const;
 
@@ -150,6 +166,8 @@ class LauncherDialog : public DialogT<LauncherDialog>, private ShortcutListOwner
   ShortcutListCtrl shortcutList;
   HoverModel hover;  // hoveredGroup and displayedGroup
   UINT_PTR hoverTimer = 0;
+  bool pointerSeen = false;  // since the popup was shown
+  POINT lastPointer{};       // screen coordinates
 };
 
 }  // namespace qv

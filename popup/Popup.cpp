@@ -35,6 +35,7 @@ ProgramGroup* LauncherDialog::GroupAt(int index) const {
 
 void LauncherDialog::ResetPopupState(bool shown) {
   popupShown = shown;
+  pointerSeen = false;
   hover.Reset();
   SetHoverTimer(false);
   if (shown) {
@@ -98,8 +99,10 @@ void LauncherDialog::ShowPopup() {
   ShowWindow(hwnd(), SW_SHOW);
   SetWindowPos(hwnd(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE);
   // The keyboard comes with it, as with a menu: the hook's process, which
-  // had the input, has let this one take the foreground.
+  // had the input, has let this one take the foreground. It starts on the
+  // groups.
   SetForegroundWindow(hwnd());
+  FocusItem(GroupsKeyHolder());
 }
 
 void LauncherDialog::HidePopup() {
@@ -182,20 +185,34 @@ bool LauncherDialog::OnQueryDragIcon(Message& m) {
   return true;
 }
 
+bool LauncherDialog::PointerMoved(HWND window, POINT client) {
+  POINT at = client;
+  ClientToScreen(window, &at);
+  if (pointerSeen && at.x == lastPointer.x && at.y == lastPointer.y) return false;
+  pointerSeen = true;
+  lastPointer = at;
+  return true;
+}
+
 bool LauncherDialog::OnMouseMove(Message& m) {
   if (!popupShown) return false;
-  const int row = GroupRowAt(layout, GET_X_LPARAM(m.lParam), GET_Y_LPARAM(m.lParam));
+  const POINT point{GET_X_LPARAM(m.lParam), GET_Y_LPARAM(m.lParam)};
+  if (!PointerMoved(hwnd(), point)) return false;
+  const int row = GroupRowAt(layout, point.x, point.y);
   if (GroupAt(row) == nullptr) return false;
   const int previous = hover.hovered();
   const HoverModel::Step step = hover.PointerOnRow(row);
   if (step.Changed()) {
     SetHoveredGroup(previous, step.frame);
     SetHoverTimer(true);
+    // The pointer takes over, and the keys go on from its group.
+    if (GetFocus() != GroupsKeyHolder()) FocusItem(GroupsKeyHolder());
   }
   return false;
 }
 
 void LauncherDialog::OnListMouseMove(POINT point) {
+  if (!PointerMoved(shortcutList.hwnd(), point)) return;
   const int previous = hover.hovered();
   const HoverModel::Step step = hover.PointerOnList();
   if (step.Changed()) {
@@ -244,6 +261,67 @@ void LauncherDialog::FillShortcutList() {
   const ProgramGroup* group = GroupAt(hover.hovered());
   if (group == nullptr || !group->imageList) return;
   shortcutList.Fill(*group);
+}
+
+bool LauncherDialog::PreTranslateMessage(MSG& msg) {
+  if (!popupShown || msg.message != WM_KEYDOWN) return false;
+  const UINT key = static_cast<UINT>(msg.wParam);
+  if (msg.hwnd == GroupsKeyHolder()) return KeyOnGroups(key);
+  if (msg.hwnd == shortcutList.hwnd() && key == VK_LEFT) return LeaveListLeft();
+  return false;
+}
+
+bool LauncherDialog::KeyOnGroups(UINT key) {
+  switch (key) {
+    case VK_UP:
+    case VK_DOWN: {
+      // As in a menu: round from the last group to the first, past the
+      // groups that found no room.
+      const int count = static_cast<int>(groupList.size());
+      const int step = key == VK_DOWN ? 1 : -1;
+      int row = hover.hovered() < 0 ? (step > 0 ? -1 : count) : hover.hovered();
+      for (int tries = 0; tries < count; ++tries) {
+        row = (row + step + count) % count;
+        if (groupList[static_cast<std::size_t>(row)]->rowRect.left == -1) continue;
+        const int previous = hover.hovered();
+        if (hover.PointerOnRow(row).Changed()) {
+          SetHoveredGroup(previous, row);
+          SetHoverTimer(true);
+        }
+        break;
+      }
+      return true;
+    }
+    case VK_RIGHT:
+      EnterList();
+      return true;
+    case VK_LEFT:
+      return true;
+    default:
+      return false;  // Tab, Enter and Escape as in any dialog
+  }
+}
+
+bool LauncherDialog::EnterList() {
+  if (hoverTimer != 0) {
+    // No waiting for the rest the pointer needs.
+    SetHoverTimer(false);
+    hover.TimerExpired();
+    FillShortcutList();
+  }
+  if (shortcutList.ItemCount() == 0) return false;
+  const int previous = hover.hovered();
+  const HoverModel::Step step = hover.PointerOnList();
+  if (step.Changed()) SetHoveredGroup(previous, step.frame);
+  FocusItem(shortcutList.hwnd());
+  shortcutList.SelectItem(0);
+  return true;
+}
+
+bool LauncherDialog::LeaveListLeft() {
+  if (!shortcutList.FocusInFirstColumn()) return false;  // the list moves left itself
+  FocusItem(GroupsKeyHolder());
+  return true;
 }
 
 LRESULT LauncherDialog::OnListClick(const NMHDR&) { return shortcutList.OnReflectedClick(); }

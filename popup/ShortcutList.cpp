@@ -124,11 +124,32 @@ int ShortcutListCtrl::ItemAt(POINT point) const {
 void ShortcutListCtrl::SelectItemAt(POINT point) const {
   const int i = ItemAt(point);
   if (i < 0) return;
-  if (SendMessageA(list_, LVM_GETITEMSTATE, static_cast<WPARAM>(i), LVIS_SELECTED) & LVIS_SELECTED) return;
+  const UINT both = LVIS_SELECTED | LVIS_FOCUSED;
+  if ((SendMessageA(list_, LVM_GETITEMSTATE, static_cast<WPARAM>(i), both) & both) == both) return;
   LVITEMA state{};
-  state.stateMask = LVIS_SELECTED;
-  state.state = LVIS_SELECTED;
+  state.stateMask = both;
+  state.state = both;
   SendMessageA(list_, LVM_SETITEMSTATE, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&state));
+}
+
+void ShortcutListCtrl::SelectItem(int index) const {
+  LVITEMA state{};
+  state.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+  state.state = LVIS_SELECTED | LVIS_FOCUSED;
+  SendMessageA(list_, LVM_SETITEMSTATE, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&state));
+  SendMessageA(list_, LVM_ENSUREVISIBLE, static_cast<WPARAM>(index), FALSE);
+}
+
+bool ShortcutListCtrl::FocusInFirstColumn() const {
+  const int focused =
+      static_cast<int>(SendMessageA(list_, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED));
+  if (focused <= 0) return true;
+  // Arranged in rows from the top left: the first item opens every row's
+  // column.
+  POINT first{}, at{};
+  SendMessageA(list_, LVM_GETITEMPOSITION, 0, reinterpret_cast<LPARAM>(&first));
+  SendMessageA(list_, LVM_GETITEMPOSITION, static_cast<WPARAM>(focused), reinterpret_cast<LPARAM>(&at));
+  return at.x <= first.x;
 }
 
 LRESULT ShortcutListCtrl::OnReflectedClick() const {

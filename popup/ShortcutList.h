@@ -50,7 +50,13 @@ class ShortcutListCtrl {
   // The first item whose bounds hold the point (list coordinates), or -1.
   int ItemAt(POINT point) const;
   // Selects the item under the point; off the items the selection stays.
+  // The item also takes the list's focus, so that the arrow keys go on
+  // from it.
   void SelectItemAt(POINT point) const;
+  // Selects and focuses one item, in sight.
+  void SelectItem(int index) const;
+  // The focused item stands in the list's first column, or none is focused.
+  bool FocusInFirstColumn() const;
   // The list's click: the dialog's OK button carries the launch.
   LRESULT OnReflectedClick() const;
 

@@ -100,6 +100,10 @@ std::string Dialog::GetItemText(int id) const {
 
 void Dialog::SetItemText(int id, const std::string& text) { SetDlgItemTextA(hwnd_, id, text.c_str()); }
 
+void Dialog::FocusItem(HWND control) const {
+  SendMessageA(hwnd_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(control), TRUE);
+}
+
 void Dialog::PostClick(int id) const { PostMessageA(Item(id), BM_CLICK, 0, 0); }
 
 void Dialog::TransferText(int id, std::string& field, bool save) {

@@ -76,6 +76,9 @@ class Dialog {
 
   std::string GetItemText(int id) const;
   void SetItemText(int id, const std::string& text);
+  // Moves the keyboard focus to a control the way Tab does, so that the
+  // default button follows it.
+  void FocusItem(HWND control) const;
   // Commands that arrive in several ways are routed as a click on the button
   // that carries them, after the current message.
   void PostClick(int id) const;

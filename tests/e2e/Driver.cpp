@@ -781,7 +781,7 @@ HookLibrary::~HookLibrary() {
   if (module_ != nullptr) FreeLibrary(module_);
 }
 
-OwnWindow::OwnWindow(const std::string& title, RECT where) {
+OwnWindow::OwnWindow(const std::string& title, RECT where, DWORD style) {
   static const char* const kClass = [] {
     WNDCLASSA wc{};
     wc.lpfnWndProc = DefWindowProcA;
@@ -791,7 +791,7 @@ OwnWindow::OwnWindow(const std::string& title, RECT where) {
     RegisterClassA(&wc);
     return "QvDriverWindow";
   }();
-  window_ = CreateWindowExA(WS_EX_TOOLWINDOW, kClass, title.c_str(), WS_POPUP | WS_BORDER, where.left, where.top,
+  window_ = CreateWindowExA(WS_EX_TOOLWINDOW, kClass, title.c_str(), style, where.left, where.top,
                             where.right - where.left, where.bottom - where.top, nullptr, nullptr,
                             GetModuleHandleA(nullptr), nullptr);
 }

@@ -239,7 +239,8 @@ class HookLibrary {
 // A plain top-level window of the driver's own (hidden until shown).
 class OwnWindow {
  public:
-  explicit OwnWindow(const std::string& title, RECT where = RECT{100, 100, 160, 160});
+  explicit OwnWindow(const std::string& title, RECT where = RECT{100, 100, 160, 160},
+                     DWORD style = WS_POPUP | WS_BORDER);
   ~OwnWindow();
   OwnWindow(const OwnWindow&) = delete;
   OwnWindow& operator=(const OwnWindow&) = delete;

@@ -218,6 +218,90 @@ TEST_F(Popup, AClickInTheListStartsTheSelectedShortcutAndHides) {
   EXPECT_EQ(ReadTextFile(targetLog).find("Office"), std::string::npos);
 }
 
+TEST_F(Popup, TheKeyboardWalksTheGroupsAndTheListAndStartsTheSelection) {
+  const std::string mark = FolderFromEnvironment("QV_BIN_DIR") + "qv_mark.exe";
+  ASSERT_TRUE(CopyFileA(mark.c_str(), folder.File("Target.exe").c_str(), FALSE));
+  Group("Apps", {"a.txt", "b.txt"});
+  Group("Tools", {});
+  ASSERT_TRUE(MakeShellLink(folder.File("Tools\\Target.lnk"), folder.File("Target.exe")));
+  ASSERT_NO_FATAL_FAILURE(Start());
+  const qv::PopupLayout layout = Expected({"Apps", "Tools"});
+  ASSERT_TRUE(Show());
+  ASSERT_TRUE(PumpUntil(3000, [this] { return GetForegroundWindow() == window; }));
+
+  // Down frames the first group, which opens after the rest; Up goes round.
+  PressKey(VK_DOWN);
+  ASSERT_TRUE(PumpUntil(3000, [&] { return Framed(layout, 0) && ListShows({"a", "b"}); }));
+  PressKey(VK_UP);
+  EXPECT_TRUE(PumpUntil(3000, [&] { return Framed(layout, 1) && ListShows({"Target"}); }));
+  PressKey(VK_DOWN);
+  ASSERT_TRUE(PumpUntil(3000, [&] { return Framed(layout, 0); }));
+
+  // Into the list at once, along it, and back out from its first column.
+  PressKey(VK_RIGHT);
+  EXPECT_TRUE(PumpUntil(3000, [&] { return ListShows({"a", "b"}) && Selected(0) && FocusOf(window) == list; }));
+  PressKey(VK_RIGHT);
+  EXPECT_TRUE(PumpUntil(3000, [&] { return Selected(1); }));
+  PressKey(VK_LEFT);
+  EXPECT_TRUE(PumpUntil(3000, [&] { return Selected(0); }));
+  PressKey(VK_LEFT);
+  PressKey(VK_DOWN);
+  ASSERT_TRUE(PumpUntil(3000, [&] { return Framed(layout, 1) && ListShows({"Target"}); }));
+
+  // Tab goes round the four buttons and the list.
+  PressKey(VK_TAB);
+  EXPECT_TRUE(PumpUntil(3000, [&] { return FocusOf(window) == GetDlgItem(window, kSetup); }));
+  for (int i = 0; i < 4; ++i) PressKey(VK_TAB);
+  EXPECT_TRUE(PumpUntil(3000, [&] { return FocusOf(window) == list; }));
+
+  // The pointer takes over the frame; the keys go on from there.
+  MoveTo(RowPoint(layout, 0));
+  ASSERT_TRUE(PumpUntil(3000, [&] { return Framed(layout, 0) && ListShows({"a", "b"}); }));
+  PressKey(VK_DOWN);
+  PressKey(VK_RIGHT);
+  ASSERT_TRUE(PumpUntil(3000, [&] { return ListShows({"Target"}) && Selected(0); }));
+
+  // Enter starts the selection, as a click does.
+  PressKey(VK_RETURN);
+  EXPECT_TRUE(PumpUntil(3000, [this] { return !Visible(); }));
+  EXPECT_TRUE(PumpUntil(10000, [&] {
+    return ReadTextFile(folder.File("Target.log")).find("Target.exe") != std::string::npos;
+  })) << "the link's target did not start";
+
+  // Escape asks to exit.
+  ASSERT_TRUE(Show());
+  PressKey(VK_ESCAPE);
+  MessageBoxView box = WaitForMessageBox(launcher->id(), "Exit Quorvel!");
+  ASSERT_NE(box.window, nullptr);
+  ASSERT_TRUE(Dismiss(box.window, IDNO));
+}
+
+TEST_F(Popup, TheEdgeStaysQuietOverAFullScreenProgram) {
+  Group("Apps", {"a.txt"});
+  ASSERT_NO_FATAL_FAILURE(Start());
+  const RECT screen{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+  const auto inFront = [](const OwnWindow& w, int show) {
+    ShowWindow(w.hwnd(), show);
+    SetForegroundWindow(w.hwnd());
+    return PumpUntil(3000, [&] { return GetForegroundWindow() == w.hwnd(); });
+  };
+  {
+    OwnWindow film("film", screen, WS_POPUP);
+    ASSERT_TRUE(inFront(film, SW_SHOW));
+    MoveMouse((strip.left + strip.right) / 2, strip.top);
+    Pump(500);
+    EXPECT_FALSE(Visible()) << "shown over a borderless window of the screen's size";
+    Rest();
+  }
+  EXPECT_TRUE(Show()) << "held back after the full-screen window had gone";
+  Rest();
+  ASSERT_TRUE(PumpUntil(3000, [this] { return !Visible(); }));
+
+  OwnWindow editor("editor", RECT{100, 100, 400, 400}, WS_OVERLAPPEDWINDOW);
+  ASSERT_TRUE(inFront(editor, SW_SHOWMAXIMIZED));
+  EXPECT_TRUE(Show()) << "held back over a maximised window";
+}
+
 TEST_F(Popup, RefreshShowsFoldersAddedOnDisk) {
   Group("Alpha", {"a.txt"});
   ASSERT_NO_FATAL_FAILURE(Start());
