@@ -28,6 +28,12 @@ target_include_directories(qv_driver PUBLIC tests/e2e hook resources)
 target_compile_options(qv_driver PRIVATE ${QV_WARNINGS})
 target_link_libraries(qv_driver PUBLIC quorvel_core psapi ole32 uuid gdi32 user32 kernel32)
 
+# Runs each Wine test program and keeps the code it ended with.
+add_executable(qv_runner tests/e2e/Runner.cpp)
+target_include_directories(qv_runner PRIVATE win)
+target_compile_options(qv_runner PRIVATE ${QV_WARNINGS})
+target_link_options(qv_runner PRIVATE ${QV_STATIC_LINK})
+
 # Stands in for a started program, and for the dial-up phone program.
 add_executable(qv_mark WIN32 tests/e2e/Mark.cpp)
 target_compile_options(qv_mark PRIVATE ${QV_WARNINGS})

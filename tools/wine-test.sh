@@ -41,4 +41,25 @@ trap 'qv_end_session; rm -rf "$work"' EXIT
 qv_clone_prefix "$base" "$work"
 qv_start_xvfb "$work" || exit 1
 
-timeout -k 5 "${QV_TEST_TIMEOUT:-300}" "$loader" "$@"
+# The program runs under qv_runner, which writes down the code it ended
+# with. Once a program's last thread has gone, Wine's server gives its Unix
+# process half a second to end and then kills it; the loader's status then
+# says "killed" where the program had finished with its own result.
+program=$1
+shift
+runner=$(dirname "$program")/qv_runner.exe
+if [[ ! -f $runner ]]; then
+  timeout -k 5 "${QV_TEST_TIMEOUT:-300}" "$loader" "$program" "$@"
+  exit
+fi
+QV_EXIT_FILE="Z:${work//\//\\}\\exit-code" \
+  timeout -k 5 "${QV_TEST_TIMEOUT:-300}" "$loader" "$runner" "Z:${program//\//\\}" "$@"
+status=$?
+code=$(tr -d '\r\n' 2>/dev/null <"$work/exit-code")
+if [[ $code =~ ^[0-9]+$ ]]; then
+  if ((status != (code & 255))); then
+    echo "Note: Wine killed the finished program's process (status $status); the program ended with code $code."
+  fi
+  status=$(( code == 0 ? 0 : (code <= 255 ? code : 1) ))
+fi
+exit "$status"
