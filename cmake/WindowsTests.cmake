@@ -13,11 +13,13 @@ add_executable(qv_win_tests
   tests/win/MessagesTest.cpp
   tests/win/ResourcesTest.cpp
   tests/win/ShellHelpersTest.cpp
+  tests/win/Main.cpp
   tests/win/TempTree.cpp
   tests/win/win_tests.rc
 )
+target_include_directories(qv_win_tests PRIVATE tests/e2e)
 target_compile_options(qv_win_tests PRIVATE ${QV_WARNINGS})
-target_link_libraries(qv_win_tests PRIVATE quorvel_app gtest_main version)
+target_link_libraries(qv_win_tests PRIVATE quorvel_app gtest version)
 target_link_options(qv_win_tests PRIVATE ${QV_STATIC_LINK})
 add_dependencies(qv_win_tests QUORVEL)
 
@@ -27,12 +29,6 @@ add_library(qv_driver STATIC tests/e2e/Driver.cpp tests/e2e/Png.cpp tests/e2e/Co
 target_include_directories(qv_driver PUBLIC tests/e2e hook resources)
 target_compile_options(qv_driver PRIVATE ${QV_WARNINGS})
 target_link_libraries(qv_driver PUBLIC quorvel_core psapi ole32 uuid gdi32 user32 kernel32)
-
-# Runs each Wine test program and keeps the code it ended with.
-add_executable(qv_runner tests/e2e/Runner.cpp)
-target_include_directories(qv_runner PRIVATE win)
-target_compile_options(qv_runner PRIVATE ${QV_WARNINGS})
-target_link_options(qv_runner PRIVATE ${QV_STATIC_LINK})
 
 # Stands in for a started program, and for the dial-up phone program.
 add_executable(qv_mark WIN32 tests/e2e/Mark.cpp)
@@ -76,7 +72,7 @@ add_dependencies(qv_popup_bench QUORVEL QVLHOOK)
 
 # Loading the groups against a bare walk of the same folders.
 add_executable(qv_load_groups_bench tests/bench/LoadGroupsBench.cpp tests/win/TempTree.cpp tests/bench/bench.rc)
-target_include_directories(qv_load_groups_bench PRIVATE tests/win)
+target_include_directories(qv_load_groups_bench PRIVATE tests/win tests/e2e)
 target_compile_options(qv_load_groups_bench PRIVATE ${QV_WARNINGS})
 target_link_libraries(qv_load_groups_bench PRIVATE quorvel_app)
 target_link_options(qv_load_groups_bench PRIVATE ${QV_STATIC_LINK})

@@ -41,25 +41,16 @@ trap 'qv_end_session; rm -rf "$work"' EXIT
 qv_clone_prefix "$base" "$work"
 qv_start_xvfb "$work" || exit 1
 
-# The program runs under qv_runner, which writes down the code it ended
-# with. Once a program's last thread has gone, Wine's server gives its Unix
-# process half a second to end and then kills it; the loader's status then
-# says "killed" where the program had finished with its own result.
-program=$1
-shift
-runner=$(dirname "$program")/qv_runner.exe
-if [[ ! -f $runner ]]; then
-  timeout -k 5 "${QV_TEST_TIMEOUT:-300}" "$loader" "$program" "$@"
-  exit
-fi
-QV_EXIT_FILE="Z:${work//\//\\}\\exit-code" \
-  timeout -k 5 "${QV_TEST_TIMEOUT:-300}" "$loader" "$runner" "Z:${program//\//\\}" "$@"
+# The program writes down the code it ends with. Once its last thread has
+# gone, Wine's server gives its Unix process half a second to end and then
+# kills it; the loader's status then says "killed" (137) where the program
+# had finished with its own result.
+rm -f "$work/exit-code"
+QV_EXIT_FILE="Z:${work//\//\\}\\exit-code" timeout -k 5 "${QV_TEST_TIMEOUT:-300}" "$loader" "$@"
 status=$?
 code=$(tr -d '\r\n' 2>/dev/null <"$work/exit-code")
-if [[ $code =~ ^[0-9]+$ ]]; then
-  if ((status != (code & 255))); then
-    echo "Note: Wine killed the finished program's process (status $status); the program ended with code $code."
-  fi
-  status=$(( code == 0 ? 0 : (code <= 255 ? code : 1) ))
+if ((status == 137)) && [[ $code =~ ^[0-9]+$ ]]; then
+  echo "Note: Wine killed the process of the finished program; the program ended with code $code."
+  status=$(( code <= 255 ? code : 1 ))
 fi
 exit "$status"

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "Driver.h"
+#include "ExitRecord.h"
 #include "Timing.h"
 
 using namespace e2e;
@@ -21,7 +22,7 @@ void Drain() { Pump(20); }
 
 }  // namespace
 
-int main(int argc, char** argv) {
+static int Run(int argc, char** argv) {
   const int trials = argc > 1 ? std::atoi(argv[1]) : 200;
 
   // Baseline: a move between two points over a window of our own.
@@ -53,3 +54,5 @@ int main(int argc, char** argv) {
   std::printf("ratio to baseline: p50 %.2f, p99 %.2f\n", p50 / b50, p99 / b99);
   return 0;
 }
+
+int main(int argc, char** argv) { return e2e::RecordExit(Run(argc, argv)); }

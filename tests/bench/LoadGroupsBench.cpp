@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "ExitRecord.h"
 #include "GroupStore.h"
 #include "Handles.h"
 #include "ShellHelpers.h"
@@ -185,9 +186,9 @@ int Run() {
 int main() {
   if (FAILED(CoInitialize(nullptr))) {
     std::fprintf(stderr, "CoInitialize failed\n");
-    return 1;
+    return e2e::RecordExit(1);
   }
   const int result = Run();
   CoUninitialize();
-  return result;
+  return e2e::RecordExit(result);
 }

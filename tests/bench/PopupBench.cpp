@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "Driver.h"
+#include "ExitRecord.h"
 #include "Timing.h"
 #include "FontRecord.h"
 #include "PopupLayout.h"
@@ -183,7 +184,7 @@ bool Send(HWND window, UINT message, WPARAM wParam, LPARAM lParam, DWORD_PTR* re
 
 }  // namespace
 
-int main(int argc, char** argv) {
+static int Run(int argc, char** argv) {
   const int trials = std::max(argc > 1 ? std::atoi(argv[1]) : 100, 1);
   const double begin = Now();
 
@@ -257,3 +258,5 @@ int main(int argc, char** argv) {
   std::printf("total %.1f s\n", (Now() - begin) / 1000);
   return 0;
 }
+
+int main(int argc, char** argv) { return e2e::RecordExit(Run(argc, argv)); }

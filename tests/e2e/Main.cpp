@@ -9,6 +9,7 @@
 #include <string>
 
 #include "Driver.h"
+#include "ExitRecord.h"
 
 namespace {
 
@@ -35,6 +36,8 @@ int main(int argc, char** argv) {
   ::testing::UnitTest::GetInstance()->listeners().Append(new FailureArtefacts);
   const int result = RUN_ALL_TESTS();
   const ::testing::UnitTest& run = *::testing::UnitTest::GetInstance();
-  if (result == 0 && run.test_to_run_count() > 0 && run.skipped_test_count() == run.test_to_run_count()) return 77;
-  return result;
+  if (result == 0 && run.test_to_run_count() > 0 && run.skipped_test_count() == run.test_to_run_count()) {
+    return e2e::RecordExit(77);
+  }
+  return e2e::RecordExit(result);
 }
