@@ -62,11 +62,23 @@ std::string ReadTextValue(const std::string& keyPath, const char* name) {
   return std::string();
 }
 
+int ScreenDpi() {
+  int logPixelsY = 0;
+  if (const WindowDc screen(nullptr); screen) logPixelsY = GetDeviceCaps(screen.get(), LOGPIXELSY);
+  return logPixelsY > 0 ? logPixelsY : 96;
+}
+
+int WindowDpi(HWND window) {
+  using WindowDpiFn = UINT(WINAPI*)(HWND);
+  const auto windowDpi = reinterpret_cast<WindowDpiFn>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("user32.dll"), "GetDpiForWindow")));
+  const UINT dpi = windowDpi ? windowDpi(window) : 0;
+  return dpi != 0 ? static_cast<int>(dpi) : ScreenDpi();
+}
+
 LOGFONTA DefaultPopupFont() {
   LOGFONTA wanted = {};
-  int logPixelsY = 96;
-  if (const WindowDc screen(nullptr); screen) logPixelsY = GetDeviceCaps(screen.get(), LOGPIXELSY);
-  wanted.lfHeight = DefaultFontHeight(logPixelsY);
+  wanted.lfHeight = DefaultFontHeight(ScreenDpi());
   wanted.lfCharSet = DEFAULT_CHARSET;
   lstrcpynA(wanted.lfFaceName, "Arial", LF_FACESIZE);
   // The description the system keeps for that font, if it makes one.
@@ -79,14 +91,23 @@ LOGFONTA DefaultPopupFont() {
 LOGFONTA ReadFontRecord(const std::string& keyPath) {
   const std::string record = ReadTextValue(keyPath, "Font");
   if (record.empty()) return DefaultPopupFont();
-  return ToLogFont(ParseFontRecord(record));
+  LOGFONTA font = ToLogFont(ParseFontRecord(record));
+  // Records written before the resolution was kept are taken as meant for
+  // this screen, as they always were.
+  const DWORD stored = ReadColorValue(keyPath, "FontDpi", 0);
+  if (stored >= 24 && stored <= 2400) font.lfHeight = ScaleFontHeight(font.lfHeight, static_cast<int>(stored), ScreenDpi());
+  return font;
 }
 
 bool WriteFontRecord(const std::string& keyPath, const LOGFONTA& font) {
   const UniqueRegKey key = OpenForWriting(keyPath);
   const std::string record = FormatFontRecord(ToFontRecord(font));
-  return key && RegSetValueExA(key.get(), "Font", 0, REG_SZ, reinterpret_cast<const BYTE*>(record.c_str()),
-                               static_cast<DWORD>(record.size() + 1)) == ERROR_SUCCESS;
+  const DWORD dpi = static_cast<DWORD>(ScreenDpi());
+  return key &&
+         RegSetValueExA(key.get(), "Font", 0, REG_SZ, reinterpret_cast<const BYTE*>(record.c_str()),
+                        static_cast<DWORD>(record.size() + 1)) == ERROR_SUCCESS &&
+         RegSetValueExA(key.get(), "FontDpi", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&dpi), sizeof dpi) ==
+             ERROR_SUCCESS;
 }
 
 bool WriteColorValue(const std::string& keyPath, const char* name, COLORREF color) {

@@ -24,12 +24,22 @@ COLORREF ReadColorValue(const std::string& keyPath, const char* name, COLORREF f
 std::string ReadTextValue(const std::string& keyPath, const char* name);
 
 // The stored popup font; Arial 11 point for this screen when none is stored.
+// Its height is for the screen's resolution now: a record kept at another
+// one ("FontDpi") is scaled to it, so the font keeps its size in points.
 LOGFONTA ReadFontRecord(const std::string& keyPath);
+// Writes the record and the resolution its height is meant for.
 bool WriteFontRecord(const std::string& keyPath, const LOGFONTA& font);
 bool WriteColorValue(const std::string& keyPath, const char* name, COLORREF color);
 
 // Arial 11 point for the screen's vertical resolution, as the system makes it.
 LOGFONTA DefaultPopupFont();
+
+// The screen's pixels per logical inch, as the common dialogs measure fonts
+// with them; 96 when the screen cannot be asked.
+int ScreenDpi();
+// The scale of the monitor that shows `window` now (it changes without a new
+// log-on); the screen's where the system cannot say.
+int WindowDpi(HWND window);
 
 LOGFONTA ToLogFont(const FontRecord& record);
 FontRecord ToFontRecord(const LOGFONTA& font);

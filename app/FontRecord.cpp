@@ -1,5 +1,6 @@
 #include "FontRecord.h"
 
+#include <cstdint>
 #include <limits>
 
 namespace qv {
@@ -123,5 +124,15 @@ int32_t PointFontHeight(int logPixelsY, int tenthsOfPoint) {
 }
 
 int32_t DefaultFontHeight(int logPixelsY) { return PointFontHeight(logPixelsY, 110); }
+
+int32_t ScaleFontHeight(int32_t height, int fromDpi, int toDpi) {
+  if (fromDpi <= 0 || toDpi <= 0 || fromDpi == toDpi) return height;
+  const int64_t scaled = static_cast<int64_t>(height) * toDpi;
+  const int64_t half = fromDpi / 2;
+  const int64_t rounded = (scaled >= 0 ? scaled + half : scaled - half) / fromDpi;
+  if (rounded > INT32_MAX) return INT32_MAX;
+  if (rounded < INT32_MIN) return INT32_MIN;
+  return static_cast<int32_t>(rounded);
+}
 
 }  // namespace qv

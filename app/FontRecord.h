@@ -62,4 +62,8 @@ int32_t PointFontHeight(int logPixelsY, int tenthsOfPoint);
 // per logical inch, truncated toward zero: 96 gives -14.
 int32_t DefaultFontHeight(int logPixelsY);
 
+// lfHeight of the same font at another scale, rounded to the nearest pixel;
+// unchanged when either resolution is unknown (0 or less).
+int32_t ScaleFontHeight(int32_t height, int fromDpi, int toDpi);
+
 }  // namespace qv

@@ -22,6 +22,7 @@ namespace {
 constexpr UINT kShowRequest = WM_USER + 1;
 constexpr UINT kHideRequest = WM_USER + 2;
 constexpr UINT kTrayCallback = WM_USER + 3;
+constexpr UINT kDpiChanged = 0x02E0;  // WM_DPICHANGED, Windows 8.1 and later
 constexpr UINT kTrayIconId = 101;
 constexpr COLORREF kListBackground = RGB(255, 255, 255);
 constexpr UINT_PTR kTrayTimerId = 3;
@@ -105,6 +106,7 @@ RouteList<LauncherDialog> LauncherDialog::Routes() {
       OnMessage(WM_ENDSESSION, &LauncherDialog::OnEndSession),
       OnMessage(WM_DISPLAYCHANGE, &LauncherDialog::OnDisplayChange),
       OnMessage(WM_SETTINGCHANGE, &LauncherDialog::OnSettingChange),
+      OnMessage(kDpiChanged, &LauncherDialog::OnDpiChanged),
       OnCommand(IDM_TRAY_SETUP, &LauncherDialog::OnTraySetup),
       OnCommand(IDM_TRAY_EXIT, &LauncherDialog::OnTrayExit),
       OnCommand(IDC_SETUP, &LauncherDialog::OnSetup),
@@ -131,8 +133,7 @@ bool LauncherDialog::OnInitDialog() {
     EndModal(IDCANCEL);
     return true;
   }
-  popupFont.reset(CreateFontIndirectA(&logFont));
-  if (!popupFont) {
+  if (!MakePopupFont(ScreenDpi())) {
     EndModal(IDCANCEL);
     return true;
   }
@@ -204,7 +205,8 @@ void LauncherDialog::Leave() {
 // full-screen program the edge stays quiet; the hook asks again at the next
 // move, so the popup comes once that program has gone.
 bool LauncherDialog::OnShowRequest(Message& m) {
-  if (!IsWindowVisible(hwnd()) && allowPopup && PointerInStayZone() && !FullScreenProgramInFront()) {
+  if (!IsWindowVisible(hwnd()) && allowPopup && PointerInStayZone() && !PointerOverCaptionButtons() &&
+      !FullScreenProgramInFront()) {
     ShowPopup();
     if (!PointerInStayZone()) HidePopup();
   }
@@ -323,6 +325,14 @@ bool LauncherDialog::OnSettingChange(Message& m) {
   return false;
 }
 
+bool LauncherDialog::OnDpiChanged(Message& m) {
+  // The popup is laid out afresh at every showing, at the scale of then;
+  // the hidden window keeps its place.
+  QVLCalcArea();
+  m.result = 0;
+  return true;
+}
+
 void LauncherDialog::LoadAppearance() {
   const std::string key = AppearanceKeyPath();
   backgroundColor = ReadColorValue(key, "BackgroundColor", kDefaultBackground);
@@ -335,8 +345,18 @@ void LauncherDialog::LoadFontRecord() { logFont = ReadFontRecord(AppearanceKeyPa
 
 void LauncherDialog::SaveFontRecord() { WriteFontRecord(AppearanceKeyPath(), logFont); }
 
+bool LauncherDialog::MakePopupFont(int dpi) {
+  // logFont is measured at the screen's resolution, as the font dialog
+  // measures it; the popup's monitor may have another scale by now.
+  LOGFONTA scaled = logFont;
+  scaled.lfHeight = ScaleFontHeight(logFont.lfHeight, ScreenDpi(), dpi);
+  popupFont.reset(CreateFontIndirectA(&scaled));
+  popupFontDpi = dpi;
+  return static_cast<bool>(popupFont);
+}
+
 void LauncherDialog::ApplyAppearance() {
-  popupFont.reset(CreateFontIndirectA(&logFont));
+  MakePopupFont(popupFontDpi > 0 ? popupFontDpi : ScreenDpi());
   backgroundBrush.reset(CreateSolidBrush(backgroundColor));
   const std::string key = AppearanceKeyPath();
   WriteColorValue(key, "BackgroundColor", backgroundColor);

@@ -54,6 +54,8 @@ class LauncherDialog : public DialogT<LauncherDialog>, private ShortcutListOwner
   bool OnEndSession(Message& m);
   bool OnDisplayChange(Message& m);
   bool OnSettingChange(Message& m);
+  // A new scale for the launcher's monitor: the zones follow at once.
+  bool OnDpiChanged(Message& m);
   // The icon, added again until the shell takes it.
   void AddIcon();
   // The way out without a question (uninstaller, end of the session): every
@@ -102,6 +104,8 @@ class LauncherDialog : public DialogT<LauncherDialog>, private ShortcutListOwner
   // Pointer and launching.
   bool OnMouseMove(Message& m);
   bool OnLeftButtonUp(Message& m);
+  // Opens the group of `row` at once, as a rest of the pointer would.
+  void OpenGroupAt(int row);
   bool OnCaptureChanged(Message& m);
   bool OnCancelMode(Message& m);
   bool OnTimer(Message& m);
@@ -111,6 +115,11 @@ class LauncherDialog : public DialogT<LauncherDialog>, private ShortcutListOwner
   // The stay zone by the hook's own rule, from the work area as it is now.
   // When the pointer cannot be read (a locked desktop), it counts as inside.
   static bool PointerInStayZone();
+  // The pointer over the caption buttons of the maximised window at the top
+  // edge, as the system draws them; false where it cannot say.
+  static bool PointerOverCaptionButtons();
+  // The popup's font for a monitor of `dpi`, made from logFont.
+  bool MakePopupFont(int dpi);
   LRESULT OnListClick(const NMHDR& header);
   void OnListMouseMove(POINT point) override;
   void OnRefresh();
@@ -155,6 +164,7 @@ class LauncherDialog : public DialogT<LauncherDialog>, private ShortcutListOwner
   UniqueBrush backgroundBrush;
   LOGFONTA logFont = {};
   UniqueFont popupFont;
+  int popupFontDpi = 0;  // the scale popupFont was made for
 
   GroupList groupList;
 

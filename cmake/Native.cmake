@@ -90,6 +90,13 @@ foreach(width x64 x86)
   endforeach()
   # One of the two widths is always 32-bit.
   set_tests_properties(e2e.${width}.OtherWidth PROPERTIES ENVIRONMENT "${env};QV_NEEDS_32BIT=1")
+  # The hot edge and the popup at 150% as well.
+  foreach(suite HotZoneHook Popup)
+    set(test e2e.${width}.${suite}.144dpi)
+    add_test(NAME ${test} COMMAND ${QV_WINE_TEST} ${bin}/qv_e2e.exe --gtest_filter=${suite}.*)
+    set_tests_properties(${test} PROPERTIES LABELS e2e TIMEOUT 900 SKIP_RETURN_CODE 77
+      ENVIRONMENT "${env};QV_LOG_PIXELS=144")
+  endforeach()
   # Wine takes the ANSI code page from the locale: this one runs on 932.
   set_tests_properties(e2e.${width}.FirstRunJapanese PROPERTIES
     ENVIRONMENT "${env};LANG=ja_JP.UTF-8;LC_ALL=ja_JP.UTF-8")

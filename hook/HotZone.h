@@ -44,21 +44,60 @@ constexpr HotZones ComputeHotZones(const ZoneRect& workArea, int32_t titleButton
   };
 }
 
+// The right end of the strip once the caption buttons of the maximised
+// window at the top edge are known: the strip never reaches them, however
+// wide the system draws them. `buttonsLeft` is their left edge in screen
+// coordinates; the strip keeps its own end when that lies further left.
+constexpr ZoneRect StripClearOfCaptionButtons(const ZoneRect& strip, int32_t buttonsLeft) {
+  return ZoneRect{strip.left, strip.top, buttonsLeft < strip.right ? buttonsLeft : strip.right, strip.bottom};
+}
+
+// Mouse messages that carry a press or a release, in the client area or
+// outside it (the numbers of WM_LBUTTONDOWN..WM_MBUTTONDBLCLK,
+// WM_XBUTTONDOWN..WM_XBUTTONDBLCLK and their non-client twins).
+constexpr bool IsButtonMessage(uint32_t message) {
+  return (message >= 0x0201 && message <= 0x0209) || (message >= 0x020B && message <= 0x020D) ||
+         (message >= 0x00A1 && message <= 0x00A9) || (message >= 0x00AB && message <= 0x00AD);
+}
+
+// A window dragged to the top edge to snap it, or a click on a tab there,
+// ends with the pointer resting in the strip: the strip stays quiet from a
+// press, a release or a held button in it until the pointer has left it.
+constexpr bool NextStripQuiet(bool quiet, bool inStrip, bool buttonActivity) {
+  if (!inStrip) return false;
+  return quiet || buttonActivity;
+}
+
+// Where the hook takes the pointer from. Windows hands every thread points
+// in its own DPI space: only a per-monitor-aware thread (awareness 2) sees
+// the physical points that the zones are in. Any other thread, or one whose
+// awareness cannot be asked (-1), is scaled by the system after a change of
+// scale, so the pointer is read in physical terms instead.
+constexpr bool MessagePointIsPhysical(int threadAwareness) { return threadAwareness == 2; }
+
 enum class HookRequest { kNone, kShow, kHide };
 
-// The hook's decision. The probe answers the three questions that cost a
-// platform call, and is asked only when the answer matters, in this order:
+// The hook's decision. The probe answers the questions that cost a platform
+// call, and is asked only when the answer matters, in this order:
 //   bool Registered()     - a launcher window is registered
 //   bool AnyButtonDown()  - left, right or middle button held
+//   ZonePoint Point()     - the pointer, in the zones' coordinates
 //   bool WindowVisible()  - the registered window is visible
 // A pointer dragging something must neither show nor hide the popup.
+// `quiet` is the strip's state after a button in it (NextStripQuiet); it is
+// updated here for every event of a registered window.
 template <class Probe>
-inline HookRequest DecideHookRequest(Probe& probe, ZonePoint pt, const HotZones& zones) {
-  if (!probe.Registered() || probe.AnyButtonDown()) return HookRequest::kNone;
+inline HookRequest DecideHookRequest(Probe& probe, const HotZones& zones, bool buttonMessage, bool& quiet) {
+  if (!probe.Registered()) return HookRequest::kNone;
+  const bool buttonDown = probe.AnyButtonDown();
+  const ZonePoint pt = probe.Point();
+  const bool inStrip = Contains(zones.trigger, pt);
+  quiet = NextStripQuiet(quiet, inStrip, buttonDown || buttonMessage);
+  if (buttonDown) return HookRequest::kNone;
   if (!Contains(zones.stay, pt)) {
     return probe.WindowVisible() ? HookRequest::kHide : HookRequest::kNone;
   }
-  if (Contains(zones.trigger, pt) && !probe.WindowVisible()) return HookRequest::kShow;
+  if (inStrip && !quiet && !probe.WindowVisible()) return HookRequest::kShow;
   return HookRequest::kNone;
 }
 
@@ -67,15 +106,18 @@ struct KnownHookInputs {
   bool registered;
   bool buttonDown;
   bool visible;
+  ZonePoint pt;
   bool Registered() const { return registered; }
   bool AnyButtonDown() const { return buttonDown; }
+  ZonePoint Point() const { return pt; }
   bool WindowVisible() const { return visible; }
 };
 
 inline HookRequest DecideHookRequest(bool registered, bool buttonDown, ZonePoint pt,
                                      const HotZones& zones, bool visible) {
-  KnownHookInputs inputs{registered, buttonDown, visible};
-  return DecideHookRequest(inputs, pt, zones);
+  KnownHookInputs inputs{registered, buttonDown, visible, pt};
+  bool quiet = false;
+  return DecideHookRequest(inputs, zones, false, quiet);
 }
 
 }  // namespace qv

@@ -6,6 +6,7 @@
 #include "QVLHook.h"
 
 #include "HotZone.h"
+#include "LiveZones.h"
 
 static_assert(sizeof(RECT) == sizeof(qv::ZoneRect), "RECT and ZoneRect must match");
 
@@ -25,6 +26,18 @@ static LONG m_dwOwner QVL_SHARED = 0;
 // width the system runs the hook there, on behalf of the thread that has
 // the input.
 static DWORD m_dwOwnerThread QVL_SHARED = 0;
+// Set by a button pressed, held or released in the strip; cleared once the
+// pointer is outside it. Written only when it changes.
+static LONG m_stripQuiet QVL_SHARED = 0;
+
+// Per process: the system's DPI calls, where it has them (Windows 10 1607
+// and later; the cursor's physical position from Vista on).
+using ThreadContextFn = HANDLE(WINAPI*)();
+using AwarenessFn = int(WINAPI*)(HANDLE);
+using CursorFn = BOOL(WINAPI*)(POINT*);
+static ThreadContextFn threadDpiContext = nullptr;
+static AwarenessFn awarenessOf = nullptr;
+static CursorFn physicalCursorPos = nullptr;
 
 namespace {
 
@@ -34,6 +47,7 @@ RECT ToRect(const qv::ZoneRect& z) { return {z.left, z.top, z.right, z.bottom}; 
 // Answers the decision's questions with the platform, only when asked.
 struct LiveProbe {
   HWND target;
+  POINT messagePoint;
   bool Registered() const { return target != nullptr; }
   // The buttons as the thread with the message sees them. On the owner's
   // thread, which gets no input of its own, only the buttons as the user
@@ -44,15 +58,32 @@ struct LiveProbe {
     SHORT (WINAPI *state)(int) = GetCurrentThreadId() == m_dwOwnerThread ? GetAsyncKeyState : GetKeyState;
     return (state(VK_LBUTTON) & 0x8000) || (state(VK_RBUTTON) & 0x8000) || (state(VK_MBUTTON) & 0x8000);
   }
+  // The zones are physical pixels. The message's point is taken as it is
+  // where the thread sees physical points (most programs of today, the
+  // task bar, the launcher's own threads); elsewhere the system may have
+  // scaled it, and the cursor's physical position stands in for it.
+  qv::ZonePoint Point() const {
+    const int awareness = threadDpiContext && awarenessOf ? awarenessOf(threadDpiContext()) : -1;
+    POINT pt = messagePoint;
+    if (!qv::MessagePointIsPhysical(awareness) && physicalCursorPos) {
+      POINT physical{};
+      if (physicalCursorPos(&physical)) pt = physical;
+    }
+    return qv::ZonePoint{pt.x, pt.y};
+  }
   bool WindowVisible() const { return IsWindowVisible(target) != FALSE; }
 };
 
 LRESULT CALLBACK MouseProc(int code, WPARAM wParam, LPARAM lParam) {
   if (code >= 0 && lParam != 0) {
-    LiveProbe probe{m_hWnd};
-    const POINT pt = reinterpret_cast<const MOUSEHOOKSTRUCT*>(lParam)->pt;
+    LiveProbe probe{m_hWnd, reinterpret_cast<const MOUSEHOOKSTRUCT*>(lParam)->pt};
     const qv::HotZones zones{ToZone(m_rect1), ToZone(m_rect2)};
-    switch (qv::DecideHookRequest(probe, qv::ZonePoint{pt.x, pt.y}, zones)) {
+    const bool quietBefore = m_stripQuiet != 0;
+    bool quiet = quietBefore;
+    const qv::HookRequest request =
+        qv::DecideHookRequest(probe, zones, qv::IsButtonMessage(static_cast<uint32_t>(wParam)), quiet);
+    if (quiet != quietBefore) m_stripQuiet = quiet ? 1 : 0;
+    switch (request) {
       case qv::HookRequest::kShow:
         // This process has the user's input, so it may hand the foreground
         // on: the popup then takes the keyboard as a menu does.
@@ -72,9 +103,8 @@ LRESULT CALLBACK MouseProc(int code, WPARAM wParam, LPARAM lParam) {
 }  // namespace
 
 void QVLCalcArea(void) {
-  RECT work = {0, 0, 0, 0};
-  SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
-  const qv::HotZones zones = qv::ComputeHotZones(ToZone(work), GetSystemMetrics(SM_CXSIZE));
+  qv::HotZones zones{};
+  qv::CurrentHotZones(zones);  // a failed query leaves an empty work area, as before
   m_rect1 = ToRect(zones.stay);
   m_rect2 = ToRect(zones.trigger);
 }
@@ -148,6 +178,16 @@ extern "C" BOOL WINAPI DllMainCRTStartup(HINSTANCE instance, DWORD reason, LPVOI
     m_hModule = instance;
     // Thread notifications would only cost every hooked process time.
     DisableThreadLibraryCalls(instance);
+    // user32 is loaded in every process that runs the hook; nothing is
+    // loaded here.
+    if (const HMODULE user32 = GetModuleHandleA("user32.dll")) {
+      threadDpiContext = reinterpret_cast<ThreadContextFn>(
+          reinterpret_cast<void*>(GetProcAddress(user32, "GetThreadDpiAwarenessContext")));
+      awarenessOf = reinterpret_cast<AwarenessFn>(
+          reinterpret_cast<void*>(GetProcAddress(user32, "GetAwarenessFromDpiAwarenessContext")));
+      physicalCursorPos = reinterpret_cast<CursorFn>(
+          reinterpret_cast<void*>(GetProcAddress(user32, "GetPhysicalCursorPos")));
+    }
   }
   return TRUE;
 }

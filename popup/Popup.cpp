@@ -7,7 +7,9 @@
 #include <shellapi.h>
 #include <windowsx.h>
 
+#include "Appearance.h"
 #include "HotZone.h"
+#include "LiveZones.h"
 #include "resource.h"
 
 namespace qv {
@@ -54,10 +56,36 @@ void LauncherDialog::CheckStayZone() {
 
 bool LauncherDialog::PointerInStayZone() {
   POINT pt{};
-  RECT work{};
-  if (!GetCursorPos(&pt) || !SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0)) return true;
-  const HotZones zones = ComputeHotZones({work.left, work.top, work.right, work.bottom}, GetSystemMetrics(SM_CXSIZE));
+  HotZones zones{};
+  if (!GetCursorPos(&pt) || !CurrentHotZones(zones)) return true;
   return Contains(zones.stay, {pt.x, pt.y});
+}
+
+bool LauncherDialog::PointerOverCaptionButtons() {
+  POINT pt{};
+  HotZones zones{};
+  if (!GetCursorPos(&pt) || !CurrentHotZones(zones)) return false;
+  // The window that the top edge above the pointer belongs to.
+  const HWND at = WindowFromPoint(POINT{pt.x, zones.trigger.top});
+  const HWND window = at != nullptr ? GetAncestor(at, GA_ROOT) : nullptr;
+  if (window == nullptr || !IsZoomed(window)) return false;
+  // Windows 10 and 11 draw the buttons wider than the title-bar metric
+  // says; the window manager knows where they are (not under Wine).
+  using AttributeFn = HRESULT(WINAPI*)(HWND, DWORD, void*, DWORD);
+  const HMODULE dwm = LoadLibraryA("dwmapi.dll");
+  if (dwm == nullptr) return false;
+  const auto attribute =
+      reinterpret_cast<AttributeFn>(reinterpret_cast<void*>(GetProcAddress(dwm, "DwmGetWindowAttribute")));
+  constexpr DWORD kCaptionButtonBounds = 5;  // DWMWA_CAPTION_BUTTON_BOUNDS, window-relative
+  RECT buttons{};
+  RECT frame{};
+  const bool known = attribute != nullptr &&
+                     SUCCEEDED(attribute(window, kCaptionButtonBounds, &buttons, sizeof buttons)) &&
+                     buttons.right > buttons.left && GetWindowRect(window, &frame);
+  FreeLibrary(dwm);
+  if (!known) return false;
+  const ZoneRect strip = StripClearOfCaptionButtons(zones.trigger, frame.left + buttons.left);
+  return pt.x >= strip.right;
 }
 
 void LauncherDialog::ShowPopup() {
@@ -72,6 +100,10 @@ void LauncherDialog::ShowPopup() {
   in.okWidth = ok.right;
   in.okHeight = ok.bottom;
   in.nameWidths.reserve(groupList.size());
+  // Placed first, so that the window's monitor and its scale are those of
+  // this showing; the font follows a scale that changed since the last.
+  MoveWindow(hwnd(), work.left + in.workArea.Width() / 2, work.top, 1, 1, FALSE);
+  if (const int dpi = WindowDpi(hwnd()); dpi != popupFontDpi) MakePopupFont(dpi);
   {
     // Measured afresh at every showing: names, font and screen may change.
     WindowDc dc(hwnd());
@@ -326,10 +358,28 @@ bool LauncherDialog::LeaveListLeft() {
 
 LRESULT LauncherDialog::OnListClick(const NMHDR&) { return shortcutList.OnReflectedClick(); }
 
-bool LauncherDialog::OnLeftButtonUp(Message&) {
-  // Groups open on hover; a click on the popup's surface sends it away.
-  HidePopup();
+bool LauncherDialog::OnLeftButtonUp(Message& m) {
+  // A tap of a finger or a pen comes with no rest of the pointer: on a
+  // group's row it opens that group at once. A click elsewhere on the
+  // popup's surface sends it away.
+  const int row = popupShown ? GroupRowAt(layout, GET_X_LPARAM(m.lParam), GET_Y_LPARAM(m.lParam)) : -1;
+  if (GroupAt(row) != nullptr) {
+    OpenGroupAt(row);
+  } else {
+    HidePopup();
+  }
   return false;
+}
+
+void LauncherDialog::OpenGroupAt(int row) {
+  const int previous = hover.hovered();
+  if (hover.PointerOnRow(row).Changed()) SetHoveredGroup(previous, row);
+  SetHoverTimer(false);
+  if (hover.displayed() != row) {
+    hover.TimerExpired();
+    FillShortcutList();
+  }
+  if (GetFocus() != GroupsKeyHolder()) FocusItem(GroupsKeyHolder());
 }
 
 bool LauncherDialog::OnCaptureChanged(Message& m) {

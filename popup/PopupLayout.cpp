@@ -10,10 +10,11 @@ PopupLayout ComputePopupLayout(const PopupLayoutInput& in) {
   const int workW = in.workArea.Width();
   const int workH = in.workArea.Height();
 
-  // The popup hangs from the screen's top edge over the right half of the
-  // work area's width, whatever edge the task bar sits on.
+  // The popup hangs from the top of the work area (under a bar at the top,
+  // so that its rows lie in the stay zone) over the right half of the work
+  // area's width, whatever edge the task bar sits on.
   out.window.x = workW / 2 - kLeftOffset;
-  out.window.y = 0;
+  out.window.y = in.workArea.top;
   out.window.width = workW - 1 - out.window.x;
   out.window.height = workH - 1;
 

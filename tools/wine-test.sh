@@ -39,6 +39,15 @@ work=$(mktemp -d "$root/session.XXXXXX")
 export HOME=$work/home WINEPREFIX=$work/prefix
 trap 'qv_end_session; rm -rf "$work"' EXIT
 qv_clone_prefix "$base" "$work"
+# Another display scale (QV_LOG_PIXELS, e.g. 144 for 150%): Wine reads it as
+# each program of the session starts.
+if [[ -n ${QV_LOG_PIXELS:-} ]]; then
+  printf 'REGEDIT4\n\n[HKEY_CURRENT_USER\\Control Panel\\Desktop]\n"LogPixels"=dword:%08x\n' \
+    "$QV_LOG_PIXELS" >"$work/scale.reg"
+  "$loader" regedit "$work/scale.reg" >/dev/null 2>&1 || { echo "could not set LogPixels" >&2; exit 1; }
+  # The session proper starts afresh, its desktop on the display below.
+  "$QV_WINESERVER" -w
+fi
 qv_start_xvfb "$work" || exit 1
 
 # The program writes down the code it ends with. Once its last thread has

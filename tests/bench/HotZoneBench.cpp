@@ -64,8 +64,9 @@ void Decide(benchmark::State& state) {
   size_t i = 0;
   for (auto _ : state) {
     const Event& e = events[i++ & 4095];
-    qv::KnownHookInputs inputs{true, e.buttonDown, e.visible};
-    qv::HookRequest request = qv::DecideHookRequest(inputs, e.pt, zones);
+    qv::KnownHookInputs inputs{true, e.buttonDown, e.visible, e.pt};
+    bool quiet = false;
+    qv::HookRequest request = qv::DecideHookRequest(inputs, zones, false, quiet);
     benchmark::DoNotOptimize(request);
   }
 }

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "Driver.h"
+#include "FontRecord.h"
 #include "PopupLayout.h"
 
 namespace e2e {
@@ -67,8 +68,9 @@ class LauncherTest : public ::testing::Test {
   }
 
   // Where the launcher lays its popup out, worked out here with its font
-  // (the default one unless told) measured in this process.
-  qv::PopupLayout Expected(const std::vector<std::string>& names, int fontHeight = -14, int weight = 0,
+  // (the default one for the screen's scale unless told) measured in this
+  // process.
+  qv::PopupLayout Expected(const std::vector<std::string>& names, int fontHeight = 0, int weight = 0,
                            bool italic = false, const char* face = "Arial") const {
     qv::PopupLayoutInput in;
     const RECT work = WorkArea();
@@ -78,6 +80,7 @@ class LauncherTest : public ::testing::Test {
     in.okWidth = ok.right;
     in.okHeight = ok.bottom;
     HDC dc = GetDC(nullptr);
+    if (fontHeight == 0) fontHeight = qv::DefaultFontHeight(GetDeviceCaps(dc, LOGPIXELSY));
     HFONT font = CreateFontA(fontHeight, 0, 0, 0, weight, italic, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, face);
     HGDIOBJ old = SelectObject(dc, font);
     for (const std::string& name : names) {

@@ -124,12 +124,15 @@ TEST_F(Popup, ShowsAtItsPlaceWithItsGroupsInOrderAndLeavesWithThePointer) {
   SendMessageA(window, WM_CAPTURECHANGED, 0, reinterpret_cast<LPARAM>(GetDesktopWindow()));
   EXPECT_FALSE(Visible());
 
-  // Groups open on hover only; a click on the popup's surface sends it away.
+  // A tap, with no rest of the pointer, opens a group's row and keeps the
+  // popup; a click elsewhere on the popup's surface sends it away.
   ASSERT_TRUE(Show());
-  MoveTo(RowPoint(layout, 1));
-  ASSERT_TRUE(PumpUntil(3000, [&] { return Framed(layout, 1); }));
-  MouseButton(MOUSEEVENTF_LEFTDOWN);
-  MouseButton(MOUSEEVENTF_LEFTUP);
+  const POINT tap = RowPoint(layout, 1);
+  ClickAt(tap.x, tap.y);
+  EXPECT_TRUE(PumpUntil(3000, [&] { return Framed(layout, 1) && ListShows(contents[1]); }));
+  EXPECT_TRUE(Visible()) << "a tap on a group's row sent the popup away";
+  const POINT surface = ToScreen(60, layout.groupArea.bottom + 40);
+  ClickAt(surface.x, surface.y);
   EXPECT_TRUE(PumpUntil(3000, [this] { return !Visible(); }));
 }
 

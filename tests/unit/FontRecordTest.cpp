@@ -99,6 +99,16 @@ TEST(FontRecord, FaceNamesLongerThanALogFontHoldsAreCut) {
   EXPECT_EQ("0|0|0|0|0|0|0|0|0|0|0|0|0|" + std::string(kMaxFaceName, 'W'), FormatFontRecord(font));
 }
 
+TEST(FontRecord, HeightsFollowAScaleChangeToTheNearestPixel) {
+  EXPECT_EQ(-21, ScaleFontHeight(-14, 96, 144)) << "chosen at 100%, shown at 150%";
+  EXPECT_EQ(-15, ScaleFontHeight(-22, 144, 96)) << "-14.67";
+  EXPECT_EQ(-19, ScaleFontHeight(-15, 96, 120)) << "-18.75 rounds away from zero";
+  EXPECT_EQ(16, ScaleFontHeight(16, 96, 96));
+  EXPECT_EQ(-14, ScaleFontHeight(-14, 0, 144)) << "an unknown resolution changes nothing";
+  EXPECT_EQ(-14, ScaleFontHeight(-14, 96, -1));
+  EXPECT_EQ(INT32_MIN, ScaleFontHeight(INT32_MIN, 96, 192)) << "a hostile record stays in range";
+}
+
 TEST(FontRecord, DefaultHeightIsElevenPointsTruncatedTowardZero) {
   EXPECT_EQ(-14, DefaultFontHeight(96));
   EXPECT_EQ(-18, DefaultFontHeight(120));

@@ -101,6 +101,7 @@ TEST(HookDecisionEmptyStrip, WideTitleButtonsNeverShowButStillHide) {
 // asked only when its answer matters, in the documented order.
 struct CountingProbe {
   bool registered = true, buttonDown = false, visible = false;
+  ZonePoint pt{};
   std::string asked;
   bool Registered() {
     asked += 'r';
@@ -109,6 +110,10 @@ struct CountingProbe {
   bool AnyButtonDown() {
     asked += 'b';
     return buttonDown;
+  }
+  ZonePoint Point() {
+    asked += 'p';
+    return pt;
   }
   bool WindowVisible() {
     asked += 'v';
@@ -120,19 +125,55 @@ TEST(HookProbe, AsksOnlyWhatTheDecisionNeeds) {
   const HotZones zones = ComputeHotZones({0, 0, 1024, 740}, 18);
   struct Case {
     CountingProbe probe;
-    ZonePoint pt;
     const char* asked;
   } cases[] = {
-      {{false, false, false, ""}, {700, 0}, "r"},          // no window: nothing else
-      {{true, true, false, ""}, {700, 0}, "rb"},           // button down: no visibility query
-      {{true, false, false, ""}, {700, 300}, "rb"},        // stay zone, off the strip
-      {{true, false, false, ""}, {700, 0}, "rbv"},         // strip
-      {{true, false, true, ""}, {100, 300}, "rbv"},        // outside
+      {{false, false, false, {700, 0}, ""}, "r"},       // no window: nothing else
+      {{true, true, false, {700, 0}, ""}, "rbp"},       // button down: no visibility query
+      {{true, false, false, {700, 300}, ""}, "rbp"},    // stay zone, off the strip
+      {{true, false, false, {700, 0}, ""}, "rbpv"},     // strip
+      {{true, false, true, {100, 300}, ""}, "rbpv"},    // outside
   };
   for (Case& c : cases) {
-    DecideHookRequest(c.probe, c.pt, zones);
-    EXPECT_EQ(c.probe.asked, c.asked) << "at (" << c.pt.x << ", " << c.pt.y << ")";
+    bool quiet = false;
+    DecideHookRequest(c.probe, zones, false, quiet);
+    EXPECT_EQ(c.probe.asked, c.asked) << "at (" << c.probe.pt.x << ", " << c.probe.pt.y << ")";
   }
+}
+
+// A snap to the top edge ends with the button released in the strip; the
+// strip wakes again only once the pointer has left it.
+TEST(HookRelease, AButtonInTheStripQuietsItUntilThePointerLeaves) {
+  const HotZones zones = ComputeHotZones({0, 0, 1024, 740}, 18);
+  bool quiet = false;
+  const auto event = [&](ZonePoint pt, bool held, bool buttonMessage = false) {
+    KnownHookInputs in{true, held, false, pt};
+    return DecideHookRequest(in, zones, buttonMessage, quiet);
+  };
+  EXPECT_EQ(event({300, 200}, true), HookRequest::kNone);   // the drag starts outside the strip
+  EXPECT_FALSE(quiet);
+  EXPECT_EQ(event({700, 0}, true), HookRequest::kNone);     // dragged up to the edge
+  EXPECT_EQ(event({700, 0}, false, true), HookRequest::kNone) << "the release";
+  EXPECT_EQ(event({720, 0}, false), HookRequest::kNone) << "a move along the edge after the release";
+  EXPECT_EQ(event({720, 1}, false), HookRequest::kNone);    // off the strip, in the stay zone
+  EXPECT_FALSE(quiet);
+  EXPECT_EQ(event({720, 0}, false), HookRequest::kShow) << "back at the edge";
+  // A release alone, without a held button seen, quiets it too (a click on a
+  // tab at the edge), and so does a press.
+  EXPECT_EQ(event({730, 0}, false, true), HookRequest::kNone);
+  EXPECT_EQ(event({740, 0}, false), HookRequest::kNone);
+  EXPECT_EQ(event({300, 0}, false), HookRequest::kNone);    // left half: leaves the strip
+  EXPECT_EQ(event({740, 0}, false), HookRequest::kShow);
+
+  EXPECT_TRUE(IsButtonMessage(0x0202) && IsButtonMessage(0x00A2) && IsButtonMessage(0x020C));
+  EXPECT_FALSE(IsButtonMessage(0x0200) || IsButtonMessage(0x00A0) || IsButtonMessage(0x020A));
+}
+
+TEST(HotZones, TheStripStopsAtTheRealCaptionButtons) {
+  // Windows 10 at 100%: SM_CXSIZE 36 keeps 108 free, the buttons take 138.
+  const HotZones z = ComputeHotZones({0, 0, 1920, 1040}, 36);
+  EXPECT_EQ(z.trigger.right, 1812);
+  EXPECT_EQ(StripClearOfCaptionButtons(z.trigger, 1782), (ZoneRect{960, 0, 1782, 1}));
+  EXPECT_EQ(StripClearOfCaptionButtons(z.trigger, 1900).right, 1812) << "narrower buttons keep the room";
 }
 
 }  // namespace

@@ -19,12 +19,15 @@ TEST(PopupLayout, HangsFromTheTopOverTheRightHalfOfTheWorkArea) {
   const PopupLayout bottomBar = ComputePopupLayout(Input(Box{0, 0, 1024, 740}));
   EXPECT_EQ(bottomBar.window, (Placement{491, 0, 532, 739}));
 
-  // A task bar on the left or at the top moves neither the top edge nor the
-  // reference point: both stay the screen's.
+  // A task bar on the left moves neither the top edge nor the reference
+  // point: both stay the screen's.
   const PopupLayout leftBar = ComputePopupLayout(Input(Box{60, 0, 1024, 768}));
   EXPECT_EQ(leftBar.window, (Placement{461, 0, 502, 767}));
+  // Under a bar at the top the popup hangs from the bar's lower edge, so its
+  // first row lies in the stay zone, which starts there too.
   const PopupLayout topBar = ComputePopupLayout(Input(Box{0, 30, 1024, 768}));
-  EXPECT_EQ(topBar.window, (Placement{491, 0, 532, 737}));
+  EXPECT_EQ(topBar.window, (Placement{491, 30, 532, 737}));
+  EXPECT_EQ(topBar.rows.empty() ? 0 : topBar.rows[0].top, 0) << "rows are in client coordinates";
 
   // An odd width drops the half pixel.
   EXPECT_EQ(ComputePopupLayout(Input(Box{0, 0, 801, 600})).window.x, 379);
