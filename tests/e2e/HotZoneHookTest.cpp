@@ -34,11 +34,12 @@ class HotZoneHook : public ::testing::Test {
     Pump(50);
   }
 
-  // Moves to a resting point first, drops what is queued, then moves to
-  // (x, y) and collects the requests. Positive answers arrive within a few
-  // milliseconds; silence is judged after a generous wait.
-  Requests MoveAndCollect(int x, int y) {
-    MoveMouse(neutral.x, neutral.y);
+  // Moves to a resting point first (unless told to go straight there),
+  // drops what is queued, then moves to (x, y) and collects the requests.
+  // Positive answers arrive within a few milliseconds; silence is judged
+  // after a generous wait.
+  Requests MoveAndCollect(int x, int y, bool viaNeutral = true) {
+    if (viaNeutral) MoveMouse(neutral.x, neutral.y);
     Pump(100);  // drops what is still queued
     MoveMouse(x, y);
     Requests got;
@@ -151,6 +152,22 @@ TEST_F(HotZoneHook, HeldButtonsSilenceTheHook) {
   // Released again, the hook answers as before.
   neutral = POINT{(work.left + work.right) * 3 / 4, (work.top + work.bottom) / 2};
   EXPECT_TRUE(ExpectShow((strip.left + strip.right) / 2, strip.top));
+
+  // A drag that ends at the top edge, as a window snapped there: the strip
+  // stays quiet after the release until the pointer has left it once.
+  const int x = (strip.left + strip.right) / 2;
+  MoveMouse(50, 330);
+  Pump(50);
+  MouseButton(MOUSEEVENTF_LEFTDOWN);
+  Pump(50);
+  SetCapture(grip.hwnd());
+  MoveMouse(x, strip.top);
+  Pump(50);
+  MouseButton(MOUSEEVENTF_LEFTUP);
+  ReleaseCapture();
+  const Requests along = MoveAndCollect(x + 20, strip.top, false);
+  EXPECT_EQ(along.show, 0) << "a move along the edge after a release there called the popup";
+  EXPECT_TRUE(ExpectShow(x + 20, strip.top)) << "back at the edge after leaving it";
 }
 
 TEST_F(HotZoneHook, NoRegisteredWindowNoRequests) {
