@@ -35,6 +35,12 @@ add_executable(qv_mark WIN32 tests/e2e/Mark.cpp)
 target_compile_options(qv_mark PRIVATE ${QV_WARNINGS})
 target_link_options(qv_mark PRIVATE ${QV_STATIC_LINK})
 
+# Gives a launcher's process a work area under a bar at the top.
+add_library(qv_topbar SHARED tests/e2e/TopBar.cpp)
+set_target_properties(qv_topbar PROPERTIES PREFIX "" OUTPUT_NAME qv_topbar)
+target_compile_options(qv_topbar PRIVATE ${QV_WARNINGS})
+target_link_options(qv_topbar PRIVATE ${QV_STATIC_LINK})
+
 add_executable(qv_e2e
   tests/e2e/StartupTest.cpp
   tests/e2e/HotZoneHookTest.cpp
@@ -50,7 +56,7 @@ add_executable(qv_e2e
 target_compile_options(qv_e2e PRIVATE ${QV_WARNINGS})
 target_link_libraries(qv_e2e PRIVATE qv_driver gtest)
 target_link_options(qv_e2e PRIVATE ${QV_STATIC_LINK})
-add_dependencies(qv_e2e QUORVEL QVLHOOK qv_mark)
+add_dependencies(qv_e2e QUORVEL QVLHOOK qv_mark qv_topbar)
 
 add_executable(qv_pilot tests/e2e/Pilot.cpp)
 target_compile_options(qv_pilot PRIVATE ${QV_WARNINGS})

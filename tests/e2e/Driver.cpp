@@ -3,6 +3,7 @@
 #include <commctrl.h>
 #include <shellapi.h>
 #include <shlobj.h>
+#include <psapi.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -639,6 +640,59 @@ bool DropFiles(HWND window, const std::vector<std::string>& paths, POINT clientP
                 PostMessageA(window, WM_DROPFILES, reinterpret_cast<WPARAM>(remote), 0);
   CloseHandle(process);
   return posted;
+}
+
+namespace {
+
+// A thread of the process at `start`; its exit code, or ~0 when it did not
+// run to its end in time.
+DWORD RunRemoteThread(HANDLE process, void* start, void* argument) {
+  HANDLE thread = CreateRemoteThread(process, nullptr, 0, reinterpret_cast<LPTHREAD_START_ROUTINE>(start),
+                                     argument, 0, nullptr);
+  if (thread == nullptr) return ~DWORD{0};
+  DWORD code = ~DWORD{0};
+  // Pumped meanwhile: the thread may send to this process's windows.
+  if (!PumpUntil(10000, [thread] { return WaitForSingleObject(thread, 0) == WAIT_OBJECT_0; }) ||
+      !GetExitCodeThread(thread, &code)) {
+    code = ~DWORD{0};
+  }
+  CloseHandle(thread);
+  return code;
+}
+
+}  // namespace
+
+bool CallInProcess(DWORD processId, const std::string& dllPath, const char* function, void* argument) {
+  // The library is loaded here too, to find the function's offset in it.
+  HMODULE local = LoadLibraryA(dllPath.c_str());
+  FARPROC localFunction = local != nullptr ? GetProcAddress(local, function) : nullptr;
+  HANDLE process = OpenProcess(PROCESS_ALL_ACCESS, FALSE, processId);
+  bool called = false;
+  if (localFunction != nullptr && process != nullptr) {
+    void* path = VirtualAllocEx(process, nullptr, dllPath.size() + 1, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+    // kernel32 lies at the same address in every process of a width.
+    void* loadLibrary = reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "LoadLibraryA"));
+    if (path != nullptr && WriteProcessMemory(process, path, dllPath.c_str(), dllPath.size() + 1, nullptr) &&
+        RunRemoteThread(process, loadLibrary, path) != 0) {
+      HMODULE modules[512];
+      DWORD bytes = 0;
+      if (EnumProcessModules(process, modules, sizeof modules, &bytes)) {
+        for (DWORD i = 0; i < bytes / sizeof modules[0] && !called; ++i) {
+          char name[MAX_PATH] = {};
+          if (GetModuleFileNameExA(process, modules[i], name, MAX_PATH) == 0 ||
+              lstrcmpiA(name, dllPath.c_str()) != 0) {
+            continue;
+          }
+          const auto offset = reinterpret_cast<const char*>(localFunction) - reinterpret_cast<const char*>(local);
+          called = RunRemoteThread(process, reinterpret_cast<char*>(modules[i]) + offset, argument) == 0;
+        }
+      }
+    }
+    if (path != nullptr) VirtualFreeEx(process, path, 0, MEM_RELEASE);
+  }
+  if (process != nullptr) CloseHandle(process);
+  if (local != nullptr) FreeLibrary(local);
+  return called;
 }
 
 RECT WorkArea() {

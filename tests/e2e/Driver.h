@@ -186,6 +186,11 @@ LinkView ReadShellLink(const std::string& link);
 // handle means nothing outside its own process.
 bool DropFiles(HWND window, const std::vector<std::string>& paths, POINT clientPoint);
 
+// Runs `function(argument)` of the library `dllPath` inside another process
+// of the same width, on a thread of its own there; true once it has
+// returned 0.
+bool CallInProcess(DWORD processId, const std::string& dllPath, const char* function, void* argument);
+
 // Writes the whole screen as a PNG file; returns false when it could not.
 bool SaveScreenshot(const std::string& path);
 // Where screenshots go: QV_OUTPUT_DIR, or the current folder.

@@ -305,6 +305,26 @@ TEST_F(Popup, TheEdgeStaysQuietOverAFullScreenProgram) {
   EXPECT_TRUE(Show()) << "held back over a maximised window";
 }
 
+TEST_F(Popup, UnderABarAtTheTopItHangsFromTheBar) {
+  Group("Apps", {"a.txt"});
+  ASSERT_NO_FATAL_FAILURE(Start());
+  constexpr int kBar = 40;
+  ASSERT_TRUE(CallInProcess(launcher->id(), FolderFromEnvironment("QV_BIN_DIR") + "qv_topbar.dll", "SetTopBar",
+                            reinterpret_cast<void*>(INT_PTR{kBar})));
+  // The change announced as the shell announces a moved task bar.
+  SendMessageA(window, WM_SETTINGCHANGE, SPI_SETWORKAREA, 0);
+  ASSERT_TRUE(PumpUntil(3000, [this] { return hook.triggerStrip().top == kBar; })) << "the zones kept the old top";
+  strip = hook.triggerStrip();
+  ASSERT_TRUE(Show());
+  RECT placed{};
+  GetWindowRect(window, &placed);
+  EXPECT_EQ(placed.top, kBar) << "the popup hangs over the bar";
+  MoveTo(RowPoint(Expected({"Apps"}), 0));
+  EXPECT_TRUE(PumpUntil(3000, [&] { return ListShows({"a"}); }));
+  EXPECT_TRUE(Visible()) << "the first row lies outside the stay zone";
+  EXPECT_TRUE(HiddenAfterMoveTo((strip.left + strip.right) / 2, kBar / 2)) << "shown on the bar itself";
+}
+
 TEST_F(Popup, RefreshShowsFoldersAddedOnDisk) {
   Group("Alpha", {"a.txt"});
   ASSERT_NO_FATAL_FAILURE(Start());
