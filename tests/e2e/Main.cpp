@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 
 #include "Driver.h"
@@ -32,6 +33,16 @@ class FailureArtefacts : public ::testing::EmptyTestEventListener {
 
 int main(int argc, char** argv) {
   ::testing::InitGoogleTest(&argc, argv);
+  // A run meant for another display scale must not pass at the usual one.
+  if (const char* scale = std::getenv("QV_LOG_PIXELS"); scale != nullptr && *scale != '\0') {
+    HDC screen = GetDC(nullptr);
+    const int actual = GetDeviceCaps(screen, LOGPIXELSY);
+    ReleaseDC(nullptr, screen);
+    if (actual != std::atoi(scale)) {
+      std::printf("The session runs at %d pixels per inch, not at %s.\n", actual, scale);
+      return e2e::RecordExit(1);
+    }
+  }
   e2e::SetFaultHandler([](const std::string& what) { ADD_FAILURE() << "driver: " << what; });
   ::testing::UnitTest::GetInstance()->listeners().Append(new FailureArtefacts);
   const int result = RUN_ALL_TESTS();
