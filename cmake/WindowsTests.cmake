@@ -39,7 +39,8 @@ target_link_options(qv_mark PRIVATE ${QV_STATIC_LINK})
 add_library(qv_topbar SHARED tests/e2e/TopBar.cpp)
 set_target_properties(qv_topbar PROPERTIES PREFIX "" OUTPUT_NAME qv_topbar)
 target_compile_options(qv_topbar PRIVATE ${QV_WARNINGS})
-target_link_options(qv_topbar PRIVATE ${QV_STATIC_LINK})
+# Exported as SetTopBar in both widths (no @4 on the 32-bit one).
+target_link_options(qv_topbar PRIVATE ${QV_STATIC_LINK} -Wl,--kill-at)
 
 add_executable(qv_e2e
   tests/e2e/StartupTest.cpp
