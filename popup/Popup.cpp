@@ -71,19 +71,21 @@ bool LauncherDialog::PointerOverCaptionButtons() {
   if (window == nullptr || !IsZoomed(window)) return false;
   // Windows 10 and 11 draw the buttons wider than the title-bar metric
   // says; the window manager knows where they are (not under Wine).
+  // The library stays loaded once asked for: a maximised window is common.
   using AttributeFn = HRESULT(WINAPI*)(HWND, DWORD, void*, DWORD);
-  const HMODULE dwm = LoadLibraryA("dwmapi.dll");
-  if (dwm == nullptr) return false;
-  const auto attribute =
-      reinterpret_cast<AttributeFn>(reinterpret_cast<void*>(GetProcAddress(dwm, "DwmGetWindowAttribute")));
+  static const AttributeFn attribute = [] {
+    const HMODULE dwm = LoadLibraryA("dwmapi.dll");
+    return dwm != nullptr ? reinterpret_cast<AttributeFn>(
+                                reinterpret_cast<void*>(GetProcAddress(dwm, "DwmGetWindowAttribute")))
+                          : nullptr;
+  }();
   constexpr DWORD kCaptionButtonBounds = 5;  // DWMWA_CAPTION_BUTTON_BOUNDS, window-relative
   RECT buttons{};
   RECT frame{};
-  const bool known = attribute != nullptr &&
-                     SUCCEEDED(attribute(window, kCaptionButtonBounds, &buttons, sizeof buttons)) &&
-                     buttons.right > buttons.left && GetWindowRect(window, &frame);
-  FreeLibrary(dwm);
-  if (!known) return false;
+  if (attribute == nullptr || FAILED(attribute(window, kCaptionButtonBounds, &buttons, sizeof buttons)) ||
+      buttons.right <= buttons.left || !GetWindowRect(window, &frame)) {
+    return false;
+  }
   const ZoneRect strip = StripClearOfCaptionButtons(zones.trigger, frame.left + buttons.left);
   return pt.x >= strip.right;
 }

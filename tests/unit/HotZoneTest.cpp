@@ -168,6 +168,13 @@ TEST(HookRelease, AButtonInTheStripQuietsItUntilThePointerLeaves) {
   EXPECT_FALSE(IsButtonMessage(0x0200) || IsButtonMessage(0x00A0) || IsButtonMessage(0x020A));
 }
 
+TEST(HotZones, OnlyPerMonitorAwareThreadsSeePhysicalPoints) {
+  EXPECT_TRUE(MessagePointIsPhysical(2));
+  EXPECT_FALSE(MessagePointIsPhysical(0)) << "unaware: scaled down";
+  EXPECT_FALSE(MessagePointIsPhysical(1)) << "system-aware: scaled after a change of scale";
+  EXPECT_FALSE(MessagePointIsPhysical(-1)) << "not known";
+}
+
 TEST(HotZones, TheStripStopsAtTheRealCaptionButtons) {
   // Windows 10 at 100%: SM_CXSIZE 36 keeps 108 free, the buttons take 138.
   const HotZones z = ComputeHotZones({0, 0, 1920, 1040}, 36);
