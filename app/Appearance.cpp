@@ -62,20 +62,6 @@ std::string ReadTextValue(const std::string& keyPath, const char* name) {
   return std::string();
 }
 
-int ScreenDpi() {
-  int logPixelsY = 0;
-  if (const WindowDc screen(nullptr); screen) logPixelsY = GetDeviceCaps(screen.get(), LOGPIXELSY);
-  return logPixelsY > 0 ? logPixelsY : 96;
-}
-
-int WindowDpi(HWND window) {
-  using WindowDpiFn = UINT(WINAPI*)(HWND);
-  const auto windowDpi = reinterpret_cast<WindowDpiFn>(
-      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("user32.dll"), "GetDpiForWindow")));
-  const UINT dpi = windowDpi ? windowDpi(window) : 0;
-  return dpi != 0 ? static_cast<int>(dpi) : ScreenDpi();
-}
-
 LOGFONTA DefaultPopupFont() {
   LOGFONTA wanted = {};
   wanted.lfHeight = DefaultFontHeight(ScreenDpi());

@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "Dpi.h"
 #include "FontRecord.h"
 
 namespace qv {
@@ -34,12 +35,6 @@ bool WriteColorValue(const std::string& keyPath, const char* name, COLORREF colo
 // Arial 11 point for the screen's vertical resolution, as the system makes it.
 LOGFONTA DefaultPopupFont();
 
-// The screen's pixels per logical inch, as the common dialogs measure fonts
-// with them; 96 when the screen cannot be asked.
-int ScreenDpi();
-// The scale of the monitor that shows `window` now (it changes without a new
-// log-on); the screen's where the system cannot say.
-int WindowDpi(HWND window);
 
 LOGFONTA ToLogFont(const FontRecord& record);
 FontRecord ToFontRecord(const LOGFONTA& font);

@@ -7,7 +7,10 @@
 
 #include <algorithm>
 #include <array>
+#include <utility>
 
+#include "Dpi.h"
+#include "FontRecord.h"
 #include "SetupRules.h"
 #include "resource.h"
 
@@ -58,7 +61,6 @@ void SetupDialog::OnFont() {
   choose.Flags = CF_SCREENFONTS | CF_TTONLY | CF_INITTOLOGFONTSTRUCT;
   if (!ChooseFontA(&choose)) return;
   logFont = chosen;
-  exampleFont.reset(CreateFontIndirectA(&logFont));
   UpdateExample();
 }
 
@@ -73,7 +75,14 @@ void SetupDialog::UpdateExample() {
   SetItemText(IDC_FONT_TEXT, DescribeFont(std::string_view(face, faceLength), logFont.lfHeight, logFont.lfWeight,
                                           logFont.lfItalic != 0, pixelsPerInch));
   HWND example = Item(IDC_EXAMPLE);
-  SendMessageA(example, WM_SETFONT, reinterpret_cast<WPARAM>(exampleFont.get()), TRUE);
+  // The font as the popup will show it, at the scale of this dialog's
+  // monitor; the old one goes only once the control has let go of it.
+  LOGFONTA shown = logFont;
+  shown.lfHeight = ScaleFontHeight(logFont.lfHeight, pixelsPerInch, WindowDpi(hwnd()));
+  if (UniqueFont font(CreateFontIndirectA(&shown)); font) {
+    SendMessageA(example, WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), TRUE);
+    exampleFont = std::move(font);
+  }
   SetWindowTextA(example, "This is a test to see\r\nhow this will look!");
   RedrawNow(example);
 }

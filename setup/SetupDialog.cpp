@@ -49,7 +49,6 @@ void SetupDialog::Run(GroupList& groups, COLORREF& background, COLORREF& foregro
   backgroundColor = background;
   foregroundColor = foreground;
   logFont = font;
-  exampleFont.reset(CreateFontIndirectA(&logFont));
   foregroundBrush.reset(CreateSolidBrush(foregroundColor));
   backgroundBrush.reset(CreateSolidBrush(backgroundColor));
   RunModal();

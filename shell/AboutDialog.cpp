@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "Dpi.h"
 #include "FontRecord.h"
 #include "resource.h"
 
@@ -11,12 +12,8 @@ namespace qv {
 
 namespace {
 
-// A bold Arial of this many tenths of a point on the screen.
-HFONT CreateBoldArial(int tenthsOfPoint) {
-  HDC screen = GetDC(nullptr);
-  const int pixelsPerInch = screen != nullptr ? GetDeviceCaps(screen, LOGPIXELSY) : 96;
-  if (screen != nullptr) ReleaseDC(nullptr, screen);
-
+// A bold Arial of this many tenths of a point at the box's own scale.
+HFONT CreateBoldArial(int tenthsOfPoint, int pixelsPerInch) {
   LOGFONTA description = {};
   description.lfHeight = PointFontHeight(pixelsPerInch, tenthsOfPoint);
   description.lfCharSet = DEFAULT_CHARSET;
@@ -39,9 +36,10 @@ RouteList<AboutDialog> AboutDialog::Routes() { return {}; }
 
 bool AboutDialog::OnInitDialog() {
   Dialog::OnInitDialog();
-  largeFont.reset(CreateBoldArial(140));
-  mediumFont.reset(CreateBoldArial(120));
-  smallFont.reset(CreateBoldArial(100));
+  const int dpi = WindowDpi(hwnd());
+  largeFont.reset(CreateBoldArial(140, dpi));
+  mediumFont.reset(CreateBoldArial(120, dpi));
+  smallFont.reset(CreateBoldArial(100, dpi));
   // A font that could not be made leaves the text in the dialog's own.
   const struct {
     int id;

@@ -68,6 +68,16 @@ TEST_F(AppearanceTest, WrittenValuesReadBackExactly) {
   EXPECT_EQ(700, font.lfWeight);
   EXPECT_EQ(204, font.lfCharSet);
   EXPECT_STREQ("Times New Roman", font.lfFaceName);
+  EXPECT_EQ(static_cast<DWORD>(ScreenLogPixelsY()), qv::ReadColorValue(key, "FontDpi", 0));
+
+  // Kept at another scale, the record keeps its size in points here; a
+  // scale nobody has is taken as this screen's.
+  const DWORD twice = static_cast<DWORD>(2 * ScreenLogPixelsY());
+  Store("FontDpi", REG_DWORD, &twice, sizeof twice);
+  EXPECT_EQ(-8, qv::ReadFontRecord(key).lfHeight);
+  const DWORD none = 0;
+  Store("FontDpi", REG_DWORD, &none, sizeof none);
+  EXPECT_EQ(-16, qv::ReadFontRecord(key).lfHeight);
 }
 
 TEST_F(AppearanceTest, ValuesOfAnotherTypeOrSizeGiveTheDefaults) {
