@@ -56,19 +56,21 @@ void LauncherDialog::CheckStayZone() {
 
 bool LauncherDialog::PointerInStayZone() {
   POINT pt{};
-  HotZones zones{};
-  if (!GetCursorPos(&pt) || !CurrentHotZones(zones)) return true;
-  return Contains(zones.stay, {pt.x, pt.y});
+  RECT work{};
+  if (!GetCursorPos(&pt) || !SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0)) return true;
+  // The stay zone does not depend on the title-bar buttons.
+  return Contains(ComputeHotZones({work.left, work.top, work.right, work.bottom}, 0).stay, {pt.x, pt.y});
 }
 
 bool LauncherDialog::PointerOverCaptionButtons() {
   POINT pt{};
-  HotZones zones{};
-  if (!GetCursorPos(&pt) || !CurrentHotZones(zones)) return false;
+  RECT work{};
+  if (!GetCursorPos(&pt) || !SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0)) return false;
   // The window that the top edge above the pointer belongs to.
-  const HWND at = WindowFromPoint(POINT{pt.x, zones.trigger.top});
+  const HWND at = WindowFromPoint(POINT{pt.x, work.top});
   const HWND window = at != nullptr ? GetAncestor(at, GA_ROOT) : nullptr;
-  if (window == nullptr || !IsZoomed(window)) return false;
+  HotZones zones{};
+  if (window == nullptr || !IsZoomed(window) || !CurrentHotZones(zones)) return false;
   // Windows 10 and 11 draw the buttons wider than the title-bar metric
   // says; the window manager knows where they are (not under Wine).
   // The library stays loaded once asked for: a maximised window is common.
@@ -102,10 +104,12 @@ void LauncherDialog::ShowPopup() {
   in.okWidth = ok.right;
   in.okHeight = ok.bottom;
   in.nameWidths.reserve(groupList.size());
-  // Placed first, so that the window's monitor and its scale are those of
-  // this showing; the font follows a scale that changed since the last.
-  MoveWindow(hwnd(), work.left + in.workArea.Width() / 2, work.top, 1, 1, FALSE);
-  if (const int dpi = WindowDpi(hwnd()); dpi != popupFontDpi) MakePopupFont(dpi);
+  // The font follows a scale of the work area's monitor that changed since
+  // the last showing.
+  const UINT monitorDpi = PrimaryMonitorDpi();
+  if (const int dpi = monitorDpi != 0 ? static_cast<int>(monitorDpi) : ScreenDpi(); dpi != popupFontDpi) {
+    MakePopupFont(dpi);
+  }
   {
     // Measured afresh at every showing: names, font and screen may change.
     WindowDc dc(hwnd());
