@@ -69,11 +69,16 @@ constexpr bool NextStripQuiet(bool quiet, bool inStrip, bool buttonActivity) {
 }
 
 // Where the hook takes the pointer from. Windows hands every thread points
-// in its own DPI space: only a per-monitor-aware thread (awareness 2) sees
-// the physical points that the zones are in. Any other thread, or one whose
-// awareness cannot be asked (-1), is scaled by the system after a change of
-// scale, so the pointer is read in physical terms instead.
-constexpr bool MessagePointIsPhysical(int threadAwareness) { return threadAwareness == 2; }
+// in its own DPI space. A per-monitor-aware thread (awareness 2) sees the
+// physical points that the zones are in; a thread of any other awareness
+// sees them scaled by its own DPI (96 when unaware, the log-on scale when
+// system-aware) against the monitor's, so on the primary monitor, where the
+// zones are, its points are physical exactly when the two DPIs agree. For
+// the others, or when a DPI is not known (0), the pointer is read in
+// physical terms instead.
+constexpr bool MessagePointIsPhysical(int threadAwareness, uint32_t threadDpi, uint32_t primaryDpi) {
+  return threadAwareness == 2 || (threadDpi != 0 && threadDpi == primaryDpi);
+}
 
 enum class HookRequest { kNone, kShow, kHide };
 

@@ -24,22 +24,24 @@ inline UINT PrimaryMonitorDpi() {
   return y;
 }
 
-// A title-bar button's width at the primary monitor's scale now. A
-// per-monitor-aware program's plain metrics stay at the scale of log-on.
-inline int TitleButtonWidth() {
+// A title-bar button's width at `dpi` (0: not known).
+// (A per-monitor-aware program's plain metrics stay at the log-on scale.)
+inline int TitleButtonWidth(UINT dpi) {
   using MetricsForDpiFn = int(WINAPI*)(int, UINT);
   const MetricsForDpiFn metricsForDpi = reinterpret_cast<MetricsForDpiFn>(
       reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("user32.dll"), "GetSystemMetricsForDpi")));
-  const UINT dpi = PrimaryMonitorDpi();
   if (metricsForDpi && dpi != 0) return metricsForDpi(SM_CXSIZE, dpi);
   return GetSystemMetrics(SM_CXSIZE);
 }
 
-// False when the work area cannot be read.
-inline bool CurrentHotZones(HotZones& zones) {
+// False when the work area cannot be read. `primaryDpi`, when asked for,
+// gets the primary monitor's scale that the zones were made at.
+inline bool CurrentHotZones(HotZones& zones, UINT* primaryDpi = nullptr) {
   RECT work{};
   const bool read = SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0) != FALSE;
-  zones = ComputeHotZones(ZoneRect{work.left, work.top, work.right, work.bottom}, TitleButtonWidth());
+  const UINT dpi = PrimaryMonitorDpi();
+  zones = ComputeHotZones(ZoneRect{work.left, work.top, work.right, work.bottom}, TitleButtonWidth(dpi));
+  if (primaryDpi != nullptr) *primaryDpi = dpi;
   return read;
 }
 

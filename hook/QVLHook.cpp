@@ -29,14 +29,18 @@ static DWORD m_dwOwnerThread QVL_SHARED = 0;
 // Set by a button pressed, held or released in the strip; cleared once the
 // pointer is outside it. Written only when it changes.
 static LONG m_stripQuiet QVL_SHARED = 0;
+// The primary monitor's scale when the zones were made; 0 where unknown.
+static LONG m_primaryDpi QVL_SHARED = 0;
 
 // Per process: the system's DPI calls, where it has them (Windows 10 1607
 // and later; the cursor's physical position from Vista on).
 using ThreadContextFn = HANDLE(WINAPI*)();
 using AwarenessFn = int(WINAPI*)(HANDLE);
+using ContextDpiFn = UINT(WINAPI*)(HANDLE);
 using CursorFn = BOOL(WINAPI*)(POINT*);
 static ThreadContextFn threadDpiContext = nullptr;
 static AwarenessFn awarenessOf = nullptr;
+static ContextDpiFn dpiOf = nullptr;
 static CursorFn physicalCursorPos = nullptr;
 
 namespace {
@@ -63,9 +67,16 @@ struct LiveProbe {
   // task bar, the launcher's own threads); elsewhere the system may have
   // scaled it, and the cursor's physical position stands in for it.
   qv::ZonePoint Point() const {
-    const int awareness = threadDpiContext && awarenessOf ? awarenessOf(threadDpiContext()) : -1;
+    int awareness = -1;
+    UINT dpi = 0;
+    if (threadDpiContext != nullptr && awarenessOf != nullptr) {
+      const HANDLE context = threadDpiContext();
+      awareness = awarenessOf(context);
+      if (dpiOf != nullptr) dpi = dpiOf(context);
+      else if (awareness == 0) dpi = 96;  // what an unaware thread sees, by definition
+    }
     POINT pt = messagePoint;
-    if (!qv::MessagePointIsPhysical(awareness) && physicalCursorPos) {
+    if (!qv::MessagePointIsPhysical(awareness, dpi, static_cast<uint32_t>(m_primaryDpi)) && physicalCursorPos) {
       POINT physical{};
       if (physicalCursorPos(&physical)) pt = physical;
     }
@@ -104,9 +115,11 @@ LRESULT CALLBACK MouseProc(int code, WPARAM wParam, LPARAM lParam) {
 
 void QVLCalcArea(void) {
   qv::HotZones zones{};
-  qv::CurrentHotZones(zones);  // a failed query leaves an empty work area, as before
+  UINT dpi = 0;
+  qv::CurrentHotZones(zones, &dpi);  // a failed query leaves an empty work area, as before
   m_rect1 = ToRect(zones.stay);
   m_rect2 = ToRect(zones.trigger);
+  m_primaryDpi = static_cast<LONG>(dpi);
 }
 
 void QVLRegisterWindow(HWND hWnd) {
@@ -185,6 +198,8 @@ extern "C" BOOL WINAPI DllMainCRTStartup(HINSTANCE instance, DWORD reason, LPVOI
           reinterpret_cast<void*>(GetProcAddress(user32, "GetThreadDpiAwarenessContext")));
       awarenessOf = reinterpret_cast<AwarenessFn>(
           reinterpret_cast<void*>(GetProcAddress(user32, "GetAwarenessFromDpiAwarenessContext")));
+      dpiOf = reinterpret_cast<ContextDpiFn>(
+          reinterpret_cast<void*>(GetProcAddress(user32, "GetDpiFromDpiAwarenessContext")));
       physicalCursorPos = reinterpret_cast<CursorFn>(
           reinterpret_cast<void*>(GetProcAddress(user32, "GetPhysicalCursorPos")));
     }

@@ -168,11 +168,14 @@ TEST(HookRelease, AButtonInTheStripQuietsItUntilThePointerLeaves) {
   EXPECT_FALSE(IsButtonMessage(0x0200) || IsButtonMessage(0x00A0) || IsButtonMessage(0x020A));
 }
 
-TEST(HotZones, OnlyPerMonitorAwareThreadsSeePhysicalPoints) {
-  EXPECT_TRUE(MessagePointIsPhysical(2));
-  EXPECT_FALSE(MessagePointIsPhysical(0)) << "unaware: scaled down";
-  EXPECT_FALSE(MessagePointIsPhysical(1)) << "system-aware: scaled after a change of scale";
-  EXPECT_FALSE(MessagePointIsPhysical(-1)) << "not known";
+TEST(HotZones, AThreadSeesPhysicalPointsWhenItsScaleIsTheMonitors) {
+  EXPECT_TRUE(MessagePointIsPhysical(2, 96, 144)) << "per-monitor aware: always";
+  EXPECT_TRUE(MessagePointIsPhysical(0, 96, 96)) << "unaware at 100%";
+  EXPECT_FALSE(MessagePointIsPhysical(0, 96, 144)) << "unaware at 150%: scaled down";
+  EXPECT_TRUE(MessagePointIsPhysical(1, 144, 144)) << "system-aware at its log-on scale";
+  EXPECT_FALSE(MessagePointIsPhysical(1, 144, 96)) << "system-aware after a change to 100%";
+  EXPECT_FALSE(MessagePointIsPhysical(-1, 0, 96)) << "not known";
+  EXPECT_FALSE(MessagePointIsPhysical(1, 0, 0));
 }
 
 TEST(HotZones, TheStripStopsAtTheRealCaptionButtons) {
