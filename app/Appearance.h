@@ -35,7 +35,6 @@ bool WriteColorValue(const std::string& keyPath, const char* name, COLORREF colo
 // Arial 11 point for the screen's vertical resolution, as the system makes it.
 LOGFONTA DefaultPopupFont();
 
-
 LOGFONTA ToLogFont(const FontRecord& record);
 FontRecord ToFontRecord(const LOGFONTA& font);
 

@@ -7,7 +7,7 @@
 #include <shellapi.h>
 #include <windowsx.h>
 
-#include "Appearance.h"
+#include "Dpi.h"
 #include "HotZone.h"
 #include "LiveZones.h"
 #include "resource.h"
@@ -69,8 +69,7 @@ bool LauncherDialog::PointerOverCaptionButtons() {
   // The window that the top edge above the pointer belongs to.
   const HWND at = WindowFromPoint(POINT{pt.x, work.top});
   const HWND window = at != nullptr ? GetAncestor(at, GA_ROOT) : nullptr;
-  HotZones zones{};
-  if (window == nullptr || !IsZoomed(window) || !CurrentHotZones(zones)) return false;
+  if (window == nullptr || !IsZoomed(window)) return false;
   // Windows 10 and 11 draw the buttons wider than the title-bar metric
   // says; the window manager knows where they are (not under Wine).
   // The library stays loaded once asked for: a maximised window is common.
@@ -88,6 +87,8 @@ bool LauncherDialog::PointerOverCaptionButtons() {
       buttons.right <= buttons.left || !GetWindowRect(window, &frame)) {
     return false;
   }
+  const HotZones zones =
+      ComputeHotZones({work.left, work.top, work.right, work.bottom}, TitleButtonWidth(PrimaryMonitorDpi()));
   const ZoneRect strip = StripClearOfCaptionButtons(zones.trigger, frame.left + buttons.left);
   return pt.x >= strip.right;
 }
