@@ -22,6 +22,8 @@ namespace {
 constexpr UINT kShowRequest = WM_USER + 1;
 constexpr UINT kHideRequest = WM_USER + 2;
 constexpr UINT kTrayCallback = WM_USER + 3;
+constexpr UINT kIconsArrived = WM_USER + 4;
+constexpr UINT kGroupsRead = WM_USER + 5;
 constexpr UINT kDpiChanged = 0x02E0;  // WM_DPICHANGED, Windows 8.1 and later
 constexpr UINT kTrayIconId = 101;
 constexpr COLORREF kListBackground = RGB(255, 255, 255);
@@ -94,6 +96,8 @@ RouteList<LauncherDialog> LauncherDialog::Routes() {
       OnMessage(kShowRequest, &LauncherDialog::OnShowRequest),
       OnMessage(kHideRequest, &LauncherDialog::OnHideRequest),
       OnMessage(kTrayCallback, &LauncherDialog::OnTrayNotify),
+      OnMessage(kIconsArrived, &LauncherDialog::OnIconsArrived),
+      OnMessage(kGroupsRead, &LauncherDialog::OnGroupsRead),
       OnMessage(WM_MOUSEMOVE, &LauncherDialog::OnMouseMove),
       OnMessage(WM_LBUTTONUP, &LauncherDialog::OnLeftButtonUp),
       OnMessage(WM_CAPTURECHANGED, &LauncherDialog::OnCaptureChanged),
@@ -143,6 +147,9 @@ bool LauncherDialog::OnInitDialog() {
     return true;
   }
   SendMessageA(shortcutList.hwnd(), LVM_SETBKCOLOR, 0, kListBackground);
+  // The icons come on their own, while the hook is already at work.
+  icons.Start(hwnd(), kIconsArrived);
+  RequestIcons();
 
   if (!hookThread.Start()) {
     EndModal(IDCANCEL);
@@ -176,6 +183,7 @@ LauncherDialog::ModalScope::ModalScope(LauncherDialog& dialog) : dialog_(dialog)
 LauncherDialog::ModalScope::~ModalScope() {
   dialog_.modalOpen = false;
   dialog_.allowPopup = allowed_ && !dialog_.leaving;
+  dialog_.ApplyReadGroups();
 }
 
 void LauncherDialog::OnCancel() {
@@ -262,14 +270,27 @@ void LauncherDialog::OnSetup() {
   if (!CanOpenModal()) return;
   ModalScope modal(*this);
   // Setup hides a shown popup by disabling it; hidden first, the popup's
-  // list also lets go of the icons of a group that Setup may delete.
+  // list also lets go of the shortcuts that Setup may delete.
   if (IsWindowVisible(hwnd())) HidePopup();
-  shortcutList.SetImageList(nullptr);
+  // A Refresh under way may have read the folder before Setup changes it:
+  // it is read again afterwards.
+  if (loader.busy() || readPending) {
+    loader.Abandon();
+    readPending = false;
+    qv::ClearGroups(readGroups);
+    refreshAfterSetup = true;
+  }
   {
     SetupDialog setup(hwnd());
-    setup.Run(groupList, backgroundColor, foregroundColor, logFont);
+    openSetup = &setup;
+    setup.Run(groupList, icons, backgroundColor, foregroundColor, logFont);
+    openSetup = nullptr;
   }
   ApplyAppearance();
+  if (refreshAfterSetup && !leaving) {
+    refreshAfterSetup = false;
+    StartRefresh();
+  }
 }
 
 void LauncherDialog::OnAbout() {
@@ -367,15 +388,69 @@ void LauncherDialog::ApplyAppearance() {
 bool LauncherDialog::LoadGroups() { return qv::LoadGroups(groupList, GetProgramFolder(), hwnd()); }
 
 void LauncherDialog::ClearGroups() {
-  // Nothing may point into the records once they are gone: the list shares
-  // their image lists, and the hover state names them.
+  // Nothing may point into the records once they are gone: the list's items
+  // and the hover state name them.
   shortcutList.Clear();
-  shortcutList.SetImageList(nullptr);
   hover.Reset();
   qv::ClearGroups(groupList);
 }
 
+void LauncherDialog::RequestIcons() {
+  // The list lets go of the old images before they go.
+  shortcutList.SetImageList(nullptr);
+  icons.Reset();
+  shortcutList.SetImageList(icons.images());
+  for (const auto& group : groupList) icons.RequestGroup(*group);
+}
+
+bool LauncherDialog::OnIconsArrived(Message& m) {
+  const ProgramGroup* shown = popupShown ? GroupAt(hover.displayed()) : nullptr;
+  icons.Collect([this, shown](const ProgramGroup& group, const ShortcutItem& item) {
+    if (&group == shown) shortcutList.UpdateIcon(item);
+    if (openSetup != nullptr) openSetup->ShowIcon(group, item);
+  });
+  m.result = 0;
+  return true;
+}
+
+void LauncherDialog::StartRefresh() {
+  readPending = false;
+  qv::ClearGroups(readGroups);
+  if (loader.Start(GetProgramFolder(), hwnd(), kGroupsRead)) return;
+  // No thread: read here, as before.
+  ClearGroups();
+  LoadGroups();  // a memory failure has been reported; what loaded stays
+  RequestIcons();
+}
+
+bool LauncherDialog::OnGroupsRead(Message& m) {
+  m.result = 0;
+  if (!loader.Take(readGroups, readFailedFolder)) return true;  // an abandoned read
+  readPending = true;
+  ApplyReadGroups();
+  return true;
+}
+
+void LauncherDialog::ApplyReadGroups() {
+  // The popup's list and an open dialog point into the groups.
+  if (!readPending || leaving || modalOpen || IsWindowVisible(hwnd())) return;
+  readPending = false;
+  ClearGroups();
+  groupList = std::move(readGroups);
+  readGroups.clear();
+  RequestIcons();
+  if (!readFailedFolder.empty()) {
+    ModalScope modal(*this);
+    ReportLoadFailure(hwnd(), readFailedFolder);
+  }
+}
+
 void LauncherDialog::TearDownLauncher() {
+  // Nothing read or fetched from now on is wanted.
+  loader.Stop();
+  icons.Stop();
+  readPending = false;
+  qv::ClearGroups(readGroups);
   KillTimer(hwnd(), kTrayTimerId);
   RemoveTrayIcon(hwnd(), kTrayIconId);
   if (hookThread.running()) {

@@ -8,13 +8,17 @@
 #include <windows.h>
 
 #include "Dialog.h"
+#include "GroupLoader.h"
 #include "GroupStore.h"
 #include "Handles.h"
 #include "HookThread.h"
+#include "IconStore.h"
 #include "PopupLayout.h"
 #include "ShortcutList.h"
 
 namespace qv {
+
+class SetupDialog;
 
 class LauncherDialog : public DialogT<LauncherDialog>, private ShortcutListOwner {
  public:
@@ -89,9 +93,18 @@ class LauncherDialog : public DialogT<LauncherDialog>, private ShortcutListOwner
   void ApplyAppearance();
 
   // Every group and shortcut under the program folder; false after a
-  // reported memory failure.
+  // reported memory failure. The icons follow.
   bool LoadGroups();
   void ClearGroups();
+  // A new image list, and every shortcut's icon asked for.
+  void RequestIcons();
+  // The icon workers have icons for us.
+  bool OnIconsArrived(Message& m);
+  // Refresh: the folder is read again in the background; the list read
+  // replaces the groups once nothing shows them (ApplyReadGroups).
+  void StartRefresh();
+  bool OnGroupsRead(Message& m);
+  void ApplyReadGroups();
 
   // Layout and painting.
   void ShowPopup();
@@ -166,7 +179,18 @@ class LauncherDialog : public DialogT<LauncherDialog>, private ShortcutListOwner
   UniqueFont popupFont;
   int popupFontDpi = 0;  // the scale popupFont was made for
 
+  // Before the groups: their icon claims call back into it.
+  IconStore icons;
   GroupList groupList;
+  GroupLoader loader;
+  // A list read by Refresh, waiting for the popup to hide or a dialog to
+  // close; and the folder that ran out of memory on the way.
+  bool readPending = false;
+  GroupList readGroups;
+  std::string readFailedFolder;
+  // A Refresh was dropped because Setup changed the folder meanwhile.
+  bool refreshAfterSetup = false;
+  SetupDialog* openSetup = nullptr;  // shows icons as they come
 
   bool popupShown = false;
   int columnWidth = 0;

@@ -22,6 +22,7 @@ include(cmake/GTestSources.cmake)
 add_executable(qv_unit_tests
   tests/unit/FontRecordTest.cpp
   tests/unit/HotZoneTest.cpp
+  tests/unit/IconQueueTest.cpp
   tests/unit/MessageTextTest.cpp
   tests/unit/NameOrderTest.cpp
   tests/unit/PathTextTest.cpp

@@ -34,7 +34,9 @@ add_library(quorvel_app STATIC
   app/LauncherApp.cpp
   app/LauncherDialog.cpp
   app/TrayIcon.cpp
+  popup/GroupLoader.cpp
   popup/GroupStore.cpp
+  popup/IconStore.cpp
   popup/Popup.cpp
   popup/ShortcutList.cpp
   shell/AboutDialog.cpp

@@ -1,14 +1,11 @@
 #include "GroupStore.h"
 
-#include <shellapi.h>
-
 #include <algorithm>
 #include <new>
 
 #include "Messages.h"
 #include "NameOrder.h"
 #include "ShellHelpers.h"
-#include "resource.h"
 
 namespace qv {
 
@@ -40,25 +37,17 @@ void Unlink(std::vector<std::unique_ptr<Record>>& list, const Record* record) {
 
 bool IsDots(const char* name) { return lstrcmpA(name, ".") == 0 || lstrcmpA(name, "..") == 0; }
 
-void ReportLoadFailure(HWND owner, const char* name) noexcept {
-  try {
-    ShowWarningMessage(owner, "Insufficient Memory",
-                       {"Quorvel! was unable to load the following", "program group due to insufficient memory:",
-                        "", name});
-  } catch (...) {
-    // Not even the report fits: the false result still says it.
-  }
-}
-
 // One group folder and the files directly in it; false when memory ran out.
 // The group stays listed with the shortcuts added until then.
-bool LoadGroupFolder(GroupList& groups, const std::string& programFolder, const char* folderName) {
+bool LoadGroupFolder(GroupList& groups, const std::string& programFolder, const char* folderName,
+                     const std::atomic<bool>* cancel) {
   ProgramGroup* group = AddGroup(groups, programFolder + folderName);
   if (group == nullptr) return false;
   WIN32_FIND_DATAA file;
   const UniqueFind files(FindFirstFileA((group->path + "\\*.*").c_str(), &file));
   if (!files) return true;  // an unreadable folder is a group without shortcuts
   do {
+    if (cancel != nullptr && cancel->load(std::memory_order_relaxed)) return true;
     if (file.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
     if (AddShortcut(*group, group->path + "\\" + file.cFileName) == nullptr) return false;
   } while (FindNextFileA(files.get(), &file));
@@ -82,66 +71,49 @@ void ClearGroups(GroupList& groups) {
   while (!groups.empty()) RemoveGroup(groups, groups.front().get());
 }
 
-bool BuildGroupIcons(ProgramGroup& group) {
-  group.imageList.reset();
-  const int count = static_cast<int>(group.shortcuts.size()) + 1;
-  UniqueImageList images(
-      ImageList_Create(GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON), ILC_COLOR, count, count));
-  if (!images) return false;
-  // A shared resource icon: not ours to destroy.
-  const HICON fallback = LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_SHORTCUT));
-  const int fallbackIndex = ImageList_ReplaceIcon(images.get(), -1, fallback);
-  if (fallbackIndex < 0) return false;
-  ImageList_SetBkColor(images.get(), RGB(255, 255, 255));
-
-  for (const auto& item : group.shortcuts) {
-    SHFILEINFOA info = {};
-    SHGetFileInfoA(item->path.c_str(), FILE_ATTRIBUTE_NORMAL, &info, sizeof info, SHGFI_ICON);
-    if (info.hIcon == nullptr) {
-      item->iconIndex = fallbackIndex;
-      continue;
-    }
-    // The image list copies the icon; the shell's handle is ours to free.
-    const UniqueIcon icon(info.hIcon);
-    const int index = ImageList_ReplaceIcon(images.get(), -1, icon.get());
-    if (index < 0) return false;
-    item->iconIndex = index;
+void ReportLoadFailure(HWND owner, const std::string& name) noexcept {
+  try {
+    ShowWarningMessage(owner, "Insufficient Memory",
+                       {"Quorvel! was unable to load the following", "program group due to insufficient memory:",
+                        "", name});
+  } catch (...) {
+    // Not even the report fits: the false result still says it.
   }
-  group.imageList = std::move(images);
-  return true;
+}
+
+bool ReadGroups(GroupList& groups, const std::string& programFolder, std::string& failedFolder,
+                const std::atomic<bool>* cancel) {
+  ClearGroups(groups);
+  failedFolder.clear();
+  WIN32_FIND_DATAA entry = {};
+  try {
+    const UniqueFind folders(FindFirstFileA((programFolder + "*.*").c_str(), &entry));
+    if (!folders) return true;
+    do {
+      if (cancel != nullptr && cancel->load(std::memory_order_relaxed)) return false;
+      if ((entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 || IsDots(entry.cFileName)) continue;
+      if (!LoadGroupFolder(groups, programFolder, entry.cFileName, cancel)) {
+        failedFolder = entry.cFileName;
+        return false;
+      }
+    } while (FindNextFileA(folders.get(), &entry));
+  } catch (const std::bad_alloc&) {
+    // A search pattern or the name did not fit: the same report, for the
+    // folder at hand.
+    try {
+      failedFolder = entry.cFileName;
+    } catch (const std::bad_alloc&) {
+    }
+    return false;
+  }
+  return cancel == nullptr || !cancel->load(std::memory_order_relaxed);
 }
 
 bool LoadGroups(GroupList& groups, const std::string& programFolder, HWND owner) {
-  ClearGroups(groups);
-  WIN32_FIND_DATAA entry = {};
-  const char* failedFolder = nullptr;  // as found on disk
-  try {
-    const UniqueFind folders(FindFirstFileA((programFolder + "*.*").c_str(), &entry));
-    if (folders) {
-      do {
-        if ((entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 || IsDots(entry.cFileName)) continue;
-        if (!LoadGroupFolder(groups, programFolder, entry.cFileName)) {
-          failedFolder = entry.cFileName;
-          break;
-        }
-      } while (FindNextFileA(folders.get(), &entry));
-    }
-  } catch (const std::bad_alloc&) {
-    // A search pattern did not fit: the same report, for the folder at hand.
-    failedFolder = entry.cFileName;
-  }
-  if (failedFolder != nullptr) {
-    ReportLoadFailure(owner, failedFolder);
-    return false;
-  }
-
-  for (const auto& group : groups) {
-    if (!BuildGroupIcons(*group)) {
-      ReportLoadFailure(owner, group->name.c_str());
-      return false;
-    }
-  }
-  return true;
+  std::string failedFolder;
+  if (ReadGroups(groups, programFolder, failedFolder)) return true;
+  ReportLoadFailure(owner, failedFolder);
+  return false;
 }
 
 }  // namespace qv

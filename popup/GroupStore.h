@@ -1,11 +1,13 @@
 // The groups and shortcuts in memory: one ProgramGroup per sub-folder of the
 // program folder, one ShortcutItem per file directly inside it, both lists in
-// name order. Nothing here touches the disk except LoadGroups, which reads
-// it, and BuildGroupIcons, which asks the shell for icons.
+// name order. Nothing here touches the disk except ReadGroups and
+// LoadGroups, which read it. Icons come later, from an IconStore.
 #pragma once
 
 #include <windows.h>
 
+#include <atomic>
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
@@ -14,17 +16,56 @@
 
 namespace qv {
 
+// A shortcut's request for its icon, withdrawn when the shortcut goes, so
+// that an icon that arrives late finds nothing to land on.
+class IconClaim {
+ public:
+  class Registry {
+   public:
+    virtual void Withdraw(std::uint64_t ticket) noexcept = 0;
+
+   protected:
+    ~Registry() = default;
+  };
+
+  IconClaim() = default;
+  ~IconClaim() { Release(); }
+  IconClaim(const IconClaim&) = delete;
+  IconClaim& operator=(const IconClaim&) = delete;
+
+  void Set(Registry* registry, std::uint64_t ticket) noexcept {
+    Release();
+    registry_ = registry;
+    ticket_ = ticket;
+  }
+  void Release() noexcept {
+    if (registry_ != nullptr) registry_->Withdraw(ticket_);
+    registry_ = nullptr;
+    ticket_ = 0;
+  }
+  // Lets go without telling the registry, which is forgetting every claim.
+  void Forget() noexcept {
+    registry_ = nullptr;
+    ticket_ = 0;
+  }
+  bool waiting() const { return registry_ != nullptr; }
+
+ private:
+  Registry* registry_ = nullptr;
+  std::uint64_t ticket_ = 0;
+};
+
 struct ShortcutItem {
   std::string name;  // display name, from the path
   std::string path;  // group folder, backslash, file name
-  int iconIndex = 0;  // in the group's image list; set by BuildGroupIcons
+  int iconIndex = 0;  // in the icon store's image list; 0 is the default icon
+  IconClaim icon;     // while its own icon is on its way
 };
 
 struct ProgramGroup {
   std::string name;  // display name, from the path
   std::string path;  // program folder and folder name, no trailing backslash
   std::vector<std::unique_ptr<ShortcutItem>> shortcuts;
-  UniqueImageList imageList;
   RECT rowRect = {-1, 0, 0, 0};  // left -1: no row in the current layout
 };
 
@@ -42,14 +83,19 @@ void RemoveAllShortcuts(ProgramGroup& group);
 void RemoveShortcut(ProgramGroup& group, ShortcutItem* item);
 void ClearGroups(GroupList& groups);
 
-// Rebuilds the group's large-icon list: the default icon at index 0, then one
-// icon per shortcut the shell has one for. False leaves no image list.
-bool BuildGroupIcons(ProgramGroup& group);
-
 // Reads every group and shortcut under `programFolder` (ending in a
-// backslash) into the emptied list, then builds the icon lists. False after
-// running out of memory, which has been reported to the user with `owner`
-// as the box's owner; what was loaded until then stays.
+// backslash) into the emptied list; touches nothing else, so any thread may
+// read into a list of its own. False when memory ran out, with the folder at
+// hand (as found on disk) in `failedFolder`, or when `cancel` was set; what
+// was read until then stays.
+bool ReadGroups(GroupList& groups, const std::string& programFolder, std::string& failedFolder,
+                const std::atomic<bool>* cancel = nullptr);
+
+// The report of a group that could not be read, with `owner` as the box's
+// owner.
+void ReportLoadFailure(HWND owner, const std::string& name) noexcept;
+
+// ReadGroups, with a failure reported to the user.
 bool LoadGroups(GroupList& groups, const std::string& programFolder, HWND owner);
 
 }  // namespace qv

@@ -151,6 +151,8 @@ void LauncherDialog::HidePopup() {
   // To the bottom, which also ends the topmost state.
   SetWindowPos(hwnd(), HWND_BOTTOM, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE);
   ShowWindow(hwnd(), SW_HIDE);
+  // A Refresh that finished while the popup was up.
+  ApplyReadGroups();
 }
 
 bool LauncherDialog::OnEraseBackground(Message& m) {
@@ -263,6 +265,7 @@ void LauncherDialog::OnListMouseMove(POINT point) {
 }
 
 void LauncherDialog::SetHoveredGroup(int previous, int group) {
+  icons.Prefer(GroupAt(group));
   for (int index : {previous, group}) {
     if (const ProgramGroup* g = GroupAt(index)) {
       // The frame's pen reaches past the row on every side.
@@ -298,7 +301,8 @@ bool LauncherDialog::OnTimer(Message& m) {
 void LauncherDialog::FillShortcutList() {
   shortcutList.Clear();
   const ProgramGroup* group = GroupAt(hover.hovered());
-  if (group == nullptr || !group->imageList) return;
+  if (group == nullptr) return;
+  icons.Prefer(group);
   shortcutList.Fill(*group);
 }
 
@@ -425,8 +429,7 @@ void LauncherDialog::LaunchShortcut(const std::string& path) {
 
 void LauncherDialog::OnRefresh() {
   HidePopup();
-  ClearGroups();
-  LoadGroups();  // a memory failure has been reported; what loaded stays
+  StartRefresh();
 }
 
 }  // namespace qv

@@ -85,8 +85,23 @@ bool InsertShortcutItem(HWND list, int index, const ShortcutItem& shortcut) {
   return SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)) != -1;
 }
 
+void UpdateItemIcon(HWND list, const ShortcutItem& shortcut) {
+  if (list == nullptr) return;
+  LVFINDINFOA find{};
+  find.flags = LVFI_PARAM;
+  find.lParam = reinterpret_cast<LPARAM>(&shortcut);
+  const LRESULT index = SendMessageA(list, LVM_FINDITEMA, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&find));
+  if (index < 0) return;
+  // Only the image: the item keeps its place, text and state under the
+  // pointer.
+  LVITEMA item{};
+  item.mask = LVIF_IMAGE;
+  item.iItem = static_cast<int>(index);
+  item.iImage = shortcut.iconIndex;
+  SendMessageA(list, LVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&item));
+}
+
 void ShortcutListCtrl::Fill(const ProgramGroup& group) const {
-  SetImageList(group.imageList.get());
   int index = 0;
   for (const auto& shortcut : group.shortcuts) {
     if (!InsertShortcutItem(list_, index, *shortcut)) return;

@@ -15,6 +15,8 @@ namespace qv {
 // Inserts one shortcut at `index` of a large-icon list view: its name (cut to
 // what an item holds), its icon and the record itself as the item's data.
 bool InsertShortcutItem(HWND list, int index, const ShortcutItem& shortcut);
+// Gives the item of that shortcut, if the list view has one, its icon.
+void UpdateItemIcon(HWND list, const ShortcutItem& shortcut);
 
 class ShortcutListOwner {
  public:
@@ -39,11 +41,13 @@ class ShortcutListCtrl {
   HWND hwnd() const { return list_; }
 
   void Clear() const;
-  // The image list is the group's and stays the group's.
+  // The image list is the icon store's and stays the store's.
   void SetImageList(HIMAGELIST images) const;
   // One item per shortcut, in list order; stops at the first item the
   // control refuses.
   void Fill(const ProgramGroup& group) const;
+  // The shortcut's icon has come: its item, if listed, shows it.
+  void UpdateIcon(const ShortcutItem& shortcut) const { UpdateItemIcon(list_, shortcut); }
   int ItemCount() const;
   // The shortcut of the selected item, or null.
   const ShortcutItem* Selected() const;

@@ -44,8 +44,10 @@ RouteList<SetupDialog> SetupDialog::Routes() {
   return routes;
 }
 
-void SetupDialog::Run(GroupList& groups, COLORREF& background, COLORREF& foreground, LOGFONTA& font) {
+void SetupDialog::Run(GroupList& groups, IconStore& iconStore, COLORREF& background, COLORREF& foreground,
+                      LOGFONTA& font) {
   groupList = &groups;
+  icons = &iconStore;
   backgroundColor = background;
   foregroundColor = foreground;
   logFont = font;
@@ -62,6 +64,8 @@ bool SetupDialog::OnInitDialog() {
   groupsBox = Item(IDC_GROUPS);
   shortcutView = Item(IDC_SHORTCUTS);
   SendMessageA(shortcutView, LVM_SETBKCOLOR, 0, RGB(255, 255, 255));
+  // The launcher's images, shared with the popup; the view never frees them.
+  SendMessageA(shortcutView, LVM_SETIMAGELIST, LVSIL_NORMAL, reinterpret_cast<LPARAM>(icons->images()));
   UpdateExample();
 
   for (const auto& group : *groupList) {
@@ -143,17 +147,17 @@ bool SetupDialog::ListGroup(ProgramGroup* group, const std::string& text) {
   return true;
 }
 
-void SetupDialog::ClearShortcutView() {
-  SendMessageA(shortcutView, LVM_DELETEALLITEMS, 0, 0);
-  // The view borrows a group's icons; it must not hold them past the group.
-  SendMessageA(shortcutView, LVM_SETIMAGELIST, LVSIL_NORMAL, 0);
+void SetupDialog::ClearShortcutView() { SendMessageA(shortcutView, LVM_DELETEALLITEMS, 0, 0); }
+
+void SetupDialog::ShowIcon(const ProgramGroup& group, const ShortcutItem& item) {
+  if (SelectedGroup() == &group) UpdateItemIcon(shortcutView, item);
 }
 
 void SetupDialog::RefillShortcutView(const ShortcutItem* show) {
   ClearShortcutView();
   const ProgramGroup* group = SelectedGroup();
-  if (group == nullptr || !group->imageList) return;
-  SendMessageA(shortcutView, LVM_SETIMAGELIST, LVSIL_NORMAL, reinterpret_cast<LPARAM>(group->imageList.get()));
+  if (group == nullptr) return;
+  icons->Prefer(group);
   int shown = -1;
   int index = 0;
   for (const auto& item : group->shortcuts) {
@@ -212,7 +216,11 @@ void SetupDialog::OnRenameGroup() {
   // read again.
   group->name = name;
   group->path = path;
-  for (auto& item : group->shortcuts) item->path = path + "\\" + GetFileNameOnly(item->path);
+  for (auto& item : group->shortcuts) {
+    item->path = path + "\\" + GetFileNameOnly(item->path);
+    // An icon still to come is fetched from the new place.
+    if (item->icon.waiting()) icons->Request(*group, *item);
+  }
 
   SendMessageA(groupsBox, LB_DELETESTRING, static_cast<WPARAM>(index), 0);
   ListGroup(group, group->name);

@@ -12,6 +12,7 @@
 #include "Dialog.h"
 #include "GroupStore.h"
 #include "Handles.h"
+#include "IconStore.h"
 
 namespace qv {
 
@@ -19,9 +20,12 @@ class SetupDialog : public DialogT<SetupDialog> {
  public:
   explicit SetupDialog(HWND owner);
 
-  // Runs the dialog on the launcher's groups. The three values are read at
-  // the start and written back at the end, however the dialog ended.
-  void Run(GroupList& groups, COLORREF& background, COLORREF& foreground, LOGFONTA& font);
+  // Runs the dialog on the launcher's groups and their icons. The three
+  // values are read at the start and written back at the end, however the
+  // dialog ended.
+  void Run(GroupList& groups, IconStore& icons, COLORREF& background, COLORREF& foreground, LOGFONTA& font);
+  // A shortcut's icon has come: shown if its group is the one listed.
+  void ShowIcon(const ProgramGroup& group, const ShortcutItem& item);
 
   static RouteList<SetupDialog> Routes();
 
@@ -72,6 +76,7 @@ class SetupDialog : public DialogT<SetupDialog> {
   HWND shortcutView = nullptr;  // control 1004
   HWND groupsBox = nullptr;     // control 1000
   GroupList* groupList = nullptr;
+  IconStore* icons = nullptr;
   COLORREF backgroundColor = 0;
   COLORREF foregroundColor = 0;
   LOGFONTA logFont = {};

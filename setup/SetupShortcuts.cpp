@@ -118,9 +118,8 @@ void SetupDialog::CreateShortcutInGroup(const std::string& source, const std::st
     DeleteFileA(path.c_str());
     return;
   }
-  // The view borrows the group's icons, which are about to be replaced.
-  ClearShortcutView();
-  if (!BuildGroupIcons(*group)) return;
+  // Only the new shortcut's icon is fetched; it shows when it comes.
+  icons->Request(*group, *item);
   RefillShortcutView(item);
 }
 
@@ -172,6 +171,8 @@ void SetupDialog::OnRenameShortcut() {
   }
   item->name = name;
   item->path = path;
+  // An icon still to come is fetched from the new name.
+  if (item->icon.waiting()) icons->Request(*group, *item);
   MoveToNameOrder(group->shortcuts, static_cast<const ShortcutItem*>(item));
   RefillShortcutView(item);  // same icon, new place
 }

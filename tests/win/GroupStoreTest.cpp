@@ -1,12 +1,14 @@
 // The group store on real folder trees: what becomes a group or a shortcut,
 // in which order, with which icons; and the reports when memory runs out,
-// made to happen by failing chosen allocations.
+// made to happen by failing chosen allocations. The icons come from the
+// icon store's workers.
 #include <windows.h>
 #include <commctrl.h>
 #include <objbase.h>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstdlib>
 #include <new>
@@ -15,6 +17,7 @@
 
 #include "BoxWatch.h"
 #include "GroupStore.h"
+#include "IconStore.h"
 #include "ShellHelpers.h"
 #include "TempTree.h"
 
@@ -82,7 +85,6 @@ class GroupStoreTest : public ::testing::Test {
     for (const auto& s : group.shortcuts) names.push_back(s->name);
     return names;
   }
-  static int ImageCount(const qv::ProgramGroup& group) { return ImageList_GetImageCount(group.imageList.get()); }
 
   // Loads while one allocation or image list fails; reads the report.
   BoxView LoadFailing(bool& result) {
@@ -110,7 +112,7 @@ TEST_F(GroupStoreTest, FoldersBecomeGroupsInNameOrderFilesBesideThemDoNot) {
   for (const auto& g : groups) EXPECT_EQ(-1, g->rowRect.left);
 }
 
-TEST_F(GroupStoreTest, EveryFileDirectlyInAGroupIsAShortcutWithAnIcon) {
+TEST_F(GroupStoreTest, EveryFileDirectlyInAGroupIsAShortcut) {
   ASSERT_TRUE(tree.Folder("Games"));
   ASSERT_TRUE(tree.Folder("Games\\Deeper"));
   ASSERT_TRUE(tree.File("Games\\Deeper\\Hidden away.LNK"));
@@ -131,32 +133,15 @@ TEST_F(GroupStoreTest, EveryFileDirectlyInAGroupIsAShortcutWithAnIcon) {
   EXPECT_EQ((Names{"Game.exe", "Gone", "Kernel", "notes", "Readme", "Secret"}), ShortcutNames(group));
   EXPECT_EQ(tree / "Games\\Game.exe.LNK", group.shortcuts[0]->path);
 
-  ASSERT_TRUE(group.imageList);
-  int cx = 0, cy = 0;
-  ImageList_GetIconSize(group.imageList.get(), &cx, &cy);
-  EXPECT_EQ(GetSystemMetrics(SM_CXICON), cx);
-  EXPECT_EQ(GetSystemMetrics(SM_CYICON), cy);
-  EXPECT_EQ(RGB(255, 255, 255), ImageList_GetBkColor(group.imageList.get()));
-  // Each shortcut has the default icon (0) or one of its own after it.
-  std::vector<bool> used(static_cast<std::size_t>(ImageCount(group)), false);
-  for (const auto& s : group.shortcuts) {
-    ASSERT_GE(s->iconIndex, 0);
-    ASSERT_LT(s->iconIndex, ImageCount(group));
-    if (s->iconIndex > 0) {
-      EXPECT_FALSE(used[static_cast<std::size_t>(s->iconIndex)]) << s->name;
-      used[static_cast<std::size_t>(s->iconIndex)] = true;
-    }
-  }
 }
 
-TEST_F(GroupStoreTest, AnEmptyGroupHasOnlyTheDefaultIconAndNoFoldersIsNoError) {
+TEST_F(GroupStoreTest, AnEmptyGroupIsAGroupAndNoFoldersIsNoError) {
   Load();
   EXPECT_TRUE(groups.empty());
   ASSERT_TRUE(tree.Folder("Empty"));
   Load();
   ASSERT_EQ(1u, groups.size());
   EXPECT_TRUE(groups[0]->shortcuts.empty());
-  EXPECT_EQ(1, ImageCount(*groups[0]));
   // A program folder that is not there simply has no groups.
   EXPECT_TRUE(qv::LoadGroups(groups, tree / "Missing\\", nullptr));
   EXPECT_TRUE(groups.empty());
@@ -193,7 +178,6 @@ TEST_F(GroupStoreTest, AGroupThatCannotBeAddedIsReportedByItsFolderName) {
   // What was loaded stays; nothing after the failure was read.
   EXPECT_EQ((Names{"Alpha"}), GroupNames());
   EXPECT_EQ((Names{"One"}), ShortcutNames(*groups[0]));
-  EXPECT_FALSE(groups[0]->imageList);
 }
 
 TEST_F(GroupStoreTest, AShortcutThatCannotBeAddedIsReportedByItsGroupFolder) {
@@ -209,18 +193,116 @@ TEST_F(GroupStoreTest, AShortcutThatCannotBeAddedIsReportedByItsGroupFolder) {
   EXPECT_EQ(1u, groups[0]->shortcuts.size());
 }
 
-TEST_F(GroupStoreTest, AnIconListThatCannotBeBuiltIsReportedByItsDisplayName) {
-  for (const char* folder : {"Alpha", "Beta 1.0", "Gamma"}) ASSERT_TRUE(tree.Folder(folder));
-  g_failImageListCountdown = 2;
-  bool result = true;
-  const BoxView box = LoadFailing(result);
-  EXPECT_FALSE(result);
-  EXPECT_EQ(Report("Beta 1"), box.text);
-  // Every group is loaded; the icons stop at the failure.
-  ASSERT_EQ(3u, groups.size());
-  EXPECT_TRUE(groups[0]->imageList);
-  EXPECT_FALSE(groups[1]->imageList);
-  EXPECT_FALSE(groups[2]->imageList);
+// The icons as the launcher gets them: asked for, shown as the default
+// until they come, collected from the workers' message.
+class IconStoreTest : public GroupStoreTest {
+ protected:
+  static constexpr UINT kArrived = WM_APP + 1;
+  void SetUp() override {
+    GroupStoreTest::SetUp();
+    window = CreateWindowExA(0, "STATIC", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+    ASSERT_NE(nullptr, window);
+  }
+  void TearDown() override {
+    icons.Stop();
+    GroupStoreTest::TearDown();
+    DestroyWindow(window);
+  }
+  // Until nothing is on its way; the workers' messages collected as the
+  // launcher collects them.
+  void Collect() {
+    for (const DWORD start = GetTickCount(); icons.busy() && GetTickCount() - start < 30000;) {
+      MSG msg;
+      if (PeekMessageA(&msg, window, kArrived, kArrived, PM_REMOVE)) {
+        icons.Collect([this](const qv::ProgramGroup&, const qv::ShortcutItem& item) { arrived.push_back(item.name); });
+      } else {
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_POSTMESSAGE);
+      }
+    }
+    ASSERT_FALSE(icons.busy()) << "the workers never answered";
+  }
+  int Icon(const qv::ProgramGroup& group, const char* name) const {
+    for (const auto& s : group.shortcuts)
+      if (s->name == name) return s->iconIndex;
+    ADD_FAILURE() << name << " is not listed";
+    return -1;
+  }
+
+  HWND window = nullptr;
+  qv::IconStore icons;
+  Names arrived;
+};
+
+TEST_F(IconStoreTest, IconsComeLaterAndShortcutsWithOneSourceShareAnImage) {
+  ASSERT_TRUE(tree.Folder("Apps"));
+  ASSERT_TRUE(tree.File("Apps\\notes.txt"));
+  const std::string shell32 = "C:\\windows\\system32\\shell32.dll";
+  for (const char* name : {"Apps\\One.LNK", "Apps\\Two.LNK"})
+    ASSERT_EQ(S_OK, qv::CreateShellLink(tree / name, {qv::GetModulePath(), "", 0, qv::GetModulePath(), 0}));
+  ASSERT_EQ(S_OK, qv::CreateShellLink(tree / "Apps\\Three.LNK", {qv::GetModulePath(), "", 0, shell32, 3}));
+  ASSERT_EQ(S_OK, qv::CreateShellLink(tree / "Apps\\Four.LNK", {qv::GetModulePath(), "", 0, shell32, 3}));
+  ASSERT_EQ(S_OK, qv::CreateShellLink(tree / "Apps\\Gone.LNK", {qv::GetModulePath(), "", 0, qv::GetModulePath(), 0}));
+  Load();
+  qv::ProgramGroup& apps = *groups[0];
+
+  icons.Start(window, kArrived, 1);
+  ASSERT_TRUE(icons.Reset());
+  int cx = 0, cy = 0;
+  ImageList_GetIconSize(icons.images(), &cx, &cy);
+  EXPECT_EQ(GetSystemMetrics(SM_CXICON), cx);
+  EXPECT_EQ(GetSystemMetrics(SM_CYICON), cy);
+  EXPECT_EQ(RGB(255, 255, 255), ImageList_GetBkColor(icons.images()));
+  icons.RequestGroup(apps);
+  // Nothing waits for the shell: the default icon until then.
+  for (const auto& s : apps.shortcuts) EXPECT_EQ(0, s->iconIndex) << s->name;
+  EXPECT_EQ(6u, icons.waiting());
+  // A shortcut deleted on the way gets nothing, and nothing breaks.
+  qv::RemoveShortcut(apps, apps.shortcuts[1].get());  // Gone
+  Collect();
+
+  EXPECT_EQ(0u, icons.waiting());
+  EXPECT_EQ((Names{"Four", "notes", "One", "Three", "Two"}), ShortcutNames(apps));
+  EXPECT_NE(0, Icon(apps, "One"));
+  EXPECT_EQ(Icon(apps, "One"), Icon(apps, "Two"));
+  EXPECT_NE(0, Icon(apps, "Three"));
+  EXPECT_EQ(Icon(apps, "Three"), Icon(apps, "Four"));
+  EXPECT_NE(Icon(apps, "One"), Icon(apps, "Three"));
+  EXPECT_NE(Icon(apps, "notes"), Icon(apps, "Three"));
+  Names told = arrived;
+  std::sort(told.begin(), told.end());
+  EXPECT_EQ((Names{"Four", "One", "Three", "Two", "notes"}), told);
+  // The default, the module's, shell32's 3 and the text file's: each once.
+  EXPECT_EQ(Icon(apps, "notes") != 0 ? 4 : 3, icons.imageCount());
+
+  // A shortcut added later fetches its own icon only; a new list forgets
+  // the old one's requests.
+  qv::ShortcutItem* five = qv::AddShortcut(apps, apps.path + "\\Four.LNK");
+  icons.Request(apps, *five);
+  ASSERT_TRUE(icons.Reset());
+  EXPECT_EQ(0u, icons.waiting());
+  icons.Request(apps, *five);
+  arrived.clear();
+  Collect();
+  EXPECT_EQ(Names{"Four"}, arrived);
+  EXPECT_EQ(1, five->iconIndex);
+  EXPECT_EQ(2, icons.imageCount());
+}
+
+TEST_F(IconStoreTest, WithoutAnImageListOrWorkersEveryShortcutStillShows) {
+  ASSERT_TRUE(tree.Folder("Apps"));
+  ASSERT_EQ(S_OK, qv::CreateShellLink(tree / "Apps\\One.LNK", {qv::GetModulePath(), "", 0, qv::GetModulePath(), 0}));
+  Load();
+  // No workers: fetched at once.
+  ASSERT_TRUE(icons.Reset());
+  icons.RequestGroup(*groups[0]);
+  EXPECT_EQ(1, groups[0]->shortcuts[0]->iconIndex);
+  EXPECT_EQ(0u, icons.waiting());
+  // No image list: the default, without a box.
+  g_failImageListCountdown = 1;
+  EXPECT_FALSE(icons.Reset());
+  EXPECT_EQ(nullptr, icons.images());
+  icons.RequestGroup(*groups[0]);
+  EXPECT_EQ(0, groups[0]->shortcuts[0]->iconIndex);
 }
 
 }  // namespace

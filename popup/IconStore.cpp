@@ -1,0 +1,328 @@
+#include "IconStore.h"
+
+#include <commctrl.h>
+#include <objbase.h>
+#include <shellapi.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cstddef>
+#include <new>
+#include <set>
+#include <vector>
+
+#include "resource.h"
+
+namespace qv {
+
+namespace {
+
+// Shortcuts handed to each worker ahead of its answers: enough to keep it
+// busy, few enough that a group the user turns to goes next.
+constexpr int kAheadPerWorker = 4;
+constexpr int kMostWorkers = 2;
+constexpr int kWorkerLimit = 4;  // what Start takes when asked for more
+// How long the end of the program waits for a worker inside the shell.
+constexpr DWORD kStopWaitMs = 3000;
+
+struct Job {
+  SLIST_ENTRY entry;  // first: the list links jobs through it
+  std::uint64_t ticket = 0;
+  unsigned generation = 0;
+  std::string path;
+};
+
+struct Result {
+  SLIST_ENTRY entry;
+  std::uint64_t ticket = 0;
+  unsigned generation = 0;
+  bool located = false;  // the shell said where the icon comes from
+  IconLocation location;
+  UniqueIcon icon;  // none: the shell had none, or this worker sent it before
+};
+
+static_assert(offsetof(Job, entry) == 0 && offsetof(Result, entry) == 0, "list entries open the records");
+static_assert(alignof(Job) >= MEMORY_ALLOCATION_ALIGNMENT, "list entries need the list's alignment");
+
+// What the shell shows for the file, and where that comes from. A location
+// this worker has already sent for the same image list is not fetched again.
+void Fetch(const std::string& path, Result& result, const std::set<IconLocation>* sent) {
+  SHFILEINFOA where{};
+  if (SHGetFileInfoA(path.c_str(), FILE_ATTRIBUTE_NORMAL, &where, sizeof where, SHGFI_ICONLOCATION) &&
+      where.szDisplayName[0] != '\0') {
+    where.szDisplayName[MAX_PATH - 1] = '\0';
+    const std::size_t dot = path.find_last_of(".\\");
+    result.location = IconLocation{where.szDisplayName, where.iIcon,
+                                   dot != std::string::npos && path[dot] == '.' ? path.substr(dot) : std::string()};
+    result.located = true;
+    if (sent != nullptr && sent->count(result.location) != 0) return;
+  }
+  SHFILEINFOA info{};
+  SHGetFileInfoA(path.c_str(), FILE_ATTRIBUTE_NORMAL, &info, sizeof info, SHGFI_ICON);
+  result.icon.reset(info.hIcon);
+}
+
+// Entries of a list, oldest first.
+template <class Record>
+std::vector<std::unique_ptr<Record>> TakeAll(SLIST_HEADER& list) {
+  std::vector<std::unique_ptr<Record>> records;
+  for (PSLIST_ENTRY e = InterlockedFlushSList(&list); e != nullptr;) {
+    PSLIST_ENTRY next = e->Next;
+    records.emplace_back(reinterpret_cast<Record*>(e));
+    e = next;
+  }
+  std::reverse(records.begin(), records.end());
+  return records;
+}
+
+// Frees a list's entries without asking for memory: for destructors.
+template <class Record>
+void FreeAll(SLIST_HEADER& list) noexcept {
+  for (PSLIST_ENTRY e = InterlockedFlushSList(&list); e != nullptr;) {
+    PSLIST_ENTRY next = e->Next;
+    delete reinterpret_cast<Record*>(e);
+    e = next;
+  }
+}
+
+}  // namespace
+
+// What the workers share with the store. Each worker holds it too, so a
+// worker that outlives Stop still finds it; the last holder frees what is
+// left in the lists.
+struct IconStore::Shared {
+  SLIST_HEADER jobs;
+  SLIST_HEADER results;
+  UniqueKernelHandle available;  // a semaphore: one count per job
+  std::atomic<bool> stop{false};
+  std::atomic<unsigned> generation{0};
+  HWND window = nullptr;
+  UINT message = 0;
+
+  Shared() {
+    InitializeSListHead(&jobs);
+    InitializeSListHead(&results);
+  }
+  ~Shared() {
+    FreeAll<Job>(jobs);
+    FreeAll<Result>(results);
+  }
+
+  static DWORD WINAPI Worker(void* parameter);
+};
+
+DWORD WINAPI IconStore::Shared::Worker(void* parameter) {
+  const std::unique_ptr<std::shared_ptr<Shared>> holder(static_cast<std::shared_ptr<Shared>*>(parameter));
+  Shared& shared = **holder;
+  // Icons are not worth a moment of anything the user does.
+  SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_BELOW_NORMAL);
+  const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+  std::set<IconLocation> sent;
+  unsigned sentGeneration = 0;
+  while (WaitForSingleObject(shared.available.get(), INFINITE) == WAIT_OBJECT_0 &&
+         !shared.stop.load(std::memory_order_acquire)) {
+    const std::unique_ptr<Job> job(reinterpret_cast<Job*>(InterlockedPopEntrySList(&shared.jobs)));
+    if (!job) continue;
+    Result* result = new (std::nothrow) Result;
+    if (result == nullptr) continue;  // the store counts it as lost with the generation
+    result->ticket = job->ticket;
+    result->generation = job->generation;
+    // A job of a list that has been replaced needs no icon.
+    if (job->generation == shared.generation.load(std::memory_order_acquire)) {
+      if (job->generation != sentGeneration) {
+        sent.clear();
+        sentGeneration = job->generation;
+      }
+      try {
+        Fetch(job->path, *result, &sent);
+        if (result->located && result->icon) sent.insert(result->location);
+      } catch (const std::bad_alloc&) {
+        // Answered without an icon: the shortcut keeps the default one.
+      }
+    }
+    // The first result of a batch wakes the store; the rest go with it.
+    if (InterlockedPushEntrySList(&shared.results, &result->entry) == nullptr)
+      PostMessageA(shared.window, shared.message, 0, 0);
+  }
+  if (SUCCEEDED(com)) CoUninitialize();
+  return 0;
+}
+
+IconStore::IconStore() = default;
+
+IconStore::~IconStore() {
+  Stop();
+  ForgetWaiting();
+}
+
+void IconStore::ForgetWaiting() {
+  for (auto& entry : waiting_) entry.second.item->icon.Forget();
+  waiting_.clear();
+  queue_.Clear();
+}
+
+int IconStore::DefaultWorkers() {
+  SYSTEM_INFO system{};
+  GetSystemInfo(&system);
+  const int cores = static_cast<int>(system.dwNumberOfProcessors);
+  return cores < 1 ? 1 : (cores < kMostWorkers ? cores : kMostWorkers);
+}
+
+void IconStore::Start(HWND window, UINT message, int workers) {
+  Stop();
+  workers = workers < 1 ? 1 : (workers > kWorkerLimit ? kWorkerLimit : workers);
+  std::shared_ptr<Shared> shared;
+  try {
+    shared = std::make_shared<Shared>();
+    threads_.reset(new UniqueKernelHandle[static_cast<std::size_t>(workers)]);
+  } catch (const std::bad_alloc&) {
+    return;
+  }
+  shared->available.reset(CreateSemaphoreA(nullptr, 0, LONG_MAX, nullptr));
+  if (!shared->available) return;
+  shared->window = window;
+  shared->message = message;
+  shared->generation = generation_;
+  shared_ = shared;
+  for (int i = 0; i < workers; ++i) {
+    auto* holder = new (std::nothrow) std::shared_ptr<Shared>(shared);
+    if (holder == nullptr) break;
+    threads_[static_cast<std::size_t>(workers_)].reset(CreateThread(nullptr, 0, &Shared::Worker, holder, 0, nullptr));
+    if (!threads_[static_cast<std::size_t>(workers_)]) {
+      delete holder;
+      break;
+    }
+    ++workers_;
+  }
+  if (workers_ == 0) shared_.reset();
+  TopUp();
+}
+
+void IconStore::Stop() {
+  if (!shared_) return;
+  shared_->stop.store(true, std::memory_order_release);
+  ReleaseSemaphore(shared_->available.get(), workers_, nullptr);
+  HANDLE handles[kWorkerLimit];
+  for (int i = 0; i < workers_; ++i) handles[i] = threads_[static_cast<std::size_t>(i)].get();
+  WaitForMultipleObjects(static_cast<DWORD>(workers_), handles, TRUE, kStopWaitMs);
+  threads_.reset();
+  workers_ = 0;
+  inFlight_ = 0;
+  shared_.reset();
+  // What was still to come keeps the default icon; a new request fetches
+  // it at once.
+  ForgetWaiting();
+}
+
+bool IconStore::Reset() {
+  ++generation_;
+  if (shared_) shared_->generation.store(generation_, std::memory_order_release);
+  ForgetWaiting();
+  cache_.Clear();
+  images_.reset(ImageList_Create(GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON), ILC_COLOR, 64, 64));
+  if (!images_) return false;
+  // A shared resource icon: not ours to destroy.
+  const HICON fallback = LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_SHORTCUT));
+  if (ImageList_ReplaceIcon(images_.get(), -1, fallback) != 0) {
+    images_.reset();
+    return false;
+  }
+  ImageList_SetBkColor(images_.get(), RGB(255, 255, 255));
+  return true;
+}
+
+int IconStore::imageCount() const { return images_ ? ImageList_GetImageCount(images_.get()) : 0; }
+
+void IconStore::Request(ProgramGroup& group, ShortcutItem& item) {
+  item.icon.Release();
+  item.iconIndex = 0;
+  if (!images_) return;
+  if (!shared_) {
+    // No workers: the icon now, as the launcher always did.
+    try {
+      Result result;
+      Fetch(item.path, result, nullptr);
+      item.iconIndex = ImageFor(result.located, result.location, result.icon.get());
+    } catch (const std::bad_alloc&) {
+      // The default icon stays.
+    }
+    return;
+  }
+  const std::uint64_t ticket = nextTicket_++;
+  try {
+    waiting_.emplace(ticket, Waiting{&group, &item});
+    queue_.Push(&group, ticket);
+  } catch (const std::bad_alloc&) {
+    waiting_.erase(ticket);
+    return;  // the default icon stays
+  }
+  item.icon.Set(this, ticket);
+  TopUp();
+}
+
+void IconStore::RequestGroup(ProgramGroup& group) {
+  for (const auto& item : group.shortcuts) Request(group, *item);
+}
+
+void IconStore::Prefer(const ProgramGroup* group) {
+  if (group != nullptr) queue_.Prefer(group);
+}
+
+void IconStore::Withdraw(std::uint64_t ticket) noexcept { waiting_.erase(ticket); }
+
+void IconStore::TopUp() {
+  while (shared_ && inFlight_ < workers_ * kAheadPerWorker) {
+    const auto ticket = queue_.Pop();
+    if (!ticket) return;
+    const auto found = waiting_.find(*ticket);
+    if (found == waiting_.end()) continue;  // gone, or asked for again
+    Job* job = new (std::nothrow) Job;
+    try {
+      if (job == nullptr) throw std::bad_alloc();
+      job->ticket = *ticket;
+      job->generation = generation_;
+      job->path = found->second.item->path;
+    } catch (const std::bad_alloc&) {
+      delete job;
+      found->second.item->icon.Release();  // the default icon stays
+      continue;
+    }
+    InterlockedPushEntrySList(&shared_->jobs, &job->entry);
+    ReleaseSemaphore(shared_->available.get(), 1, nullptr);
+    ++inFlight_;
+  }
+}
+
+int IconStore::ImageFor(bool located, const IconLocation& location, HICON icon) {
+  int image = located ? cache_.Find(location) : -1;
+  if (image < 0 && icon != nullptr && images_) {
+    // The image list copies the icon.
+    image = ImageList_ReplaceIcon(images_.get(), -1, icon);
+    if (image > 0 && located) {
+      try {
+        cache_.Add(location, image);
+      } catch (const std::bad_alloc&) {
+        // Not shared, still shown.
+      }
+    }
+  }
+  return image > 0 ? image : 0;
+}
+
+void IconStore::Collect(const Arrived& arrived) {
+  if (!shared_) return;
+  for (const auto& result : TakeAll<Result>(shared_->results)) {
+    --inFlight_;
+    if (result->generation != generation_) continue;
+    const int image = ImageFor(result->located, result->location, result->icon.get());
+    const auto found = waiting_.find(result->ticket);
+    if (found == waiting_.end()) continue;
+    const Waiting waiting = found->second;
+    waiting.item->icon.Release();
+    waiting.item->iconIndex = image;
+    if (image != 0 && arrived) arrived(*waiting.group, *waiting.item);
+  }
+  TopUp();
+}
+
+}  // namespace qv
