@@ -24,6 +24,7 @@ constexpr UINT kHideRequest = WM_USER + 2;
 constexpr UINT kTrayCallback = WM_USER + 3;
 constexpr UINT kIconsArrived = WM_USER + 4;
 constexpr UINT kGroupsRead = WM_USER + 5;
+constexpr UINT_PTR kIconTimerId = 5;
 constexpr UINT kDpiChanged = 0x02E0;  // WM_DPICHANGED, Windows 8.1 and later
 constexpr UINT kTrayIconId = 101;
 constexpr COLORREF kListBackground = RGB(255, 255, 255);
@@ -148,7 +149,7 @@ bool LauncherDialog::OnInitDialog() {
   }
   SendMessageA(shortcutList.hwnd(), LVM_SETBKCOLOR, 0, kListBackground);
   // The icons come on their own, while the hook is already at work.
-  icons.Start(hwnd(), kIconsArrived);
+  icons.Start(hwnd(), kIconsArrived, kIconTimerId);
   RequestIcons();
 
   if (!hookThread.Start()) {
@@ -310,6 +311,8 @@ bool LauncherDialog::Dispatch(Message& m) {
     AddIcon();
   } else if (m.id == WM_TIMER && m.wParam == kTrayTimerId) {
     AddIcon();
+  } else if (m.id == WM_TIMER && m.wParam == kIconTimerId) {
+    OnIconsArrived(m);
   } else {
     return DialogT::Dispatch(m);
   }

@@ -19,18 +19,13 @@ namespace {
 
 // Shortcuts handed to each worker ahead of its answers: enough to keep it
 // busy, few enough that a group the user turns to goes next.
-constexpr int kAheadPerWorker = 4;
+constexpr int kAheadPerWorker = 16;
+// While icons stream in, they are collected this often.
+constexpr UINT kPaceMs = 20;
 constexpr int kMostWorkers = 2;
 constexpr int kWorkerLimit = 4;  // what Start takes when asked for more
 // How long the end of the program waits for a worker inside the shell.
 constexpr DWORD kStopWaitMs = 3000;
-
-struct Job {
-  SLIST_ENTRY entry;  // first: the list links jobs through it
-  std::uint64_t ticket = 0;
-  unsigned generation = 0;
-  std::string path;
-};
 
 struct Result {
   SLIST_ENTRY entry;
@@ -41,8 +36,15 @@ struct Result {
   UniqueIcon icon;  // none: the shell had none, or this worker sent it before
 };
 
-static_assert(offsetof(Job, entry) == 0 && offsetof(Result, entry) == 0, "list entries open the records");
-static_assert(alignof(Job) >= MEMORY_ALLOCATION_ALIGNMENT, "list entries need the list's alignment");
+// Made by the store with its answer, so that a worker never needs memory
+// to answer.
+struct Job {
+  std::string path;
+  std::unique_ptr<Result> result;
+};
+
+static_assert(offsetof(Result, entry) == 0, "the list entry opens the record");
+static_assert(alignof(Result) >= MEMORY_ALLOCATION_ALIGNMENT, "list entries need the list's alignment");
 
 // What the shell shows for the file, and where that comes from. A location
 // this worker has already sent for the same image list is not fetched again.
@@ -91,21 +93,43 @@ void FreeAll(SLIST_HEADER& list) noexcept {
 // worker that outlives Stop still finds it; the last holder frees what is
 // left in the lists.
 struct IconStore::Shared {
-  SLIST_HEADER jobs;
+  // Jobs in the order they were handed out: a ring that only the store
+  // writes, at `tail`, and the workers take from, at `head`. The store
+  // never has more jobs out than the ring holds.
+  static constexpr int kSlots = kWorkerLimit * kAheadPerWorker;
+  std::atomic<Job*> jobs[kSlots] = {};
+  std::atomic<std::uint64_t> head{0};
+  std::atomic<std::uint64_t> tail{0};
   SLIST_HEADER results;
   UniqueKernelHandle available;  // a semaphore: one count per job
   std::atomic<bool> stop{false};
+  // The store wants a message for the next result; while it collects on its
+  // timer it does not.
+  std::atomic<bool> wake{true};
   std::atomic<unsigned> generation{0};
   HWND window = nullptr;
   UINT message = 0;
 
-  Shared() {
-    InitializeSListHead(&jobs);
-    InitializeSListHead(&results);
-  }
+  Shared() { InitializeSListHead(&results); }
   ~Shared() {
-    FreeAll<Job>(jobs);
+    for (std::uint64_t i = head; i != tail; ++i) delete jobs[i % kSlots].load();
     FreeAll<Result>(results);
+  }
+
+  // The store's side: one more job (there is room).
+  void Push(Job* job) {
+    const std::uint64_t at = tail.load(std::memory_order_relaxed);
+    jobs[at % kSlots].store(job, std::memory_order_relaxed);
+    tail.store(at + 1, std::memory_order_release);
+    ReleaseSemaphore(available.get(), 1, nullptr);
+  }
+  // A worker's side, once the semaphore has granted it a job.
+  Job* Pop() {
+    for (std::uint64_t at = head.load(std::memory_order_acquire);;) {
+      if (at == tail.load(std::memory_order_acquire)) return nullptr;
+      Job* job = jobs[at % kSlots].load(std::memory_order_acquire);
+      if (head.compare_exchange_weak(at, at + 1, std::memory_order_acq_rel)) return job;
+    }
   }
 
   static DWORD WINAPI Worker(void* parameter);
@@ -121,17 +145,14 @@ DWORD WINAPI IconStore::Shared::Worker(void* parameter) {
   unsigned sentGeneration = 0;
   while (WaitForSingleObject(shared.available.get(), INFINITE) == WAIT_OBJECT_0 &&
          !shared.stop.load(std::memory_order_acquire)) {
-    const std::unique_ptr<Job> job(reinterpret_cast<Job*>(InterlockedPopEntrySList(&shared.jobs)));
+    const std::unique_ptr<Job> job(shared.Pop());
     if (!job) continue;
-    Result* result = new (std::nothrow) Result;
-    if (result == nullptr) continue;  // the store counts it as lost with the generation
-    result->ticket = job->ticket;
-    result->generation = job->generation;
+    Result* result = job->result.release();
     // A job of a list that has been replaced needs no icon.
-    if (job->generation == shared.generation.load(std::memory_order_acquire)) {
-      if (job->generation != sentGeneration) {
+    if (result->generation == shared.generation.load(std::memory_order_acquire)) {
+      if (result->generation != sentGeneration) {
         sent.clear();
-        sentGeneration = job->generation;
+        sentGeneration = result->generation;
       }
       try {
         Fetch(job->path, *result, &sent);
@@ -140,8 +161,9 @@ DWORD WINAPI IconStore::Shared::Worker(void* parameter) {
         // Answered without an icon: the shortcut keeps the default one.
       }
     }
-    // The first result of a batch wakes the store; the rest go with it.
-    if (InterlockedPushEntrySList(&shared.results, &result->entry) == nullptr)
+    // The first result after a quiet spell wakes the store.
+    if (InterlockedPushEntrySList(&shared.results, &result->entry) == nullptr &&
+        shared.wake.exchange(false, std::memory_order_acq_rel))
       PostMessageA(shared.window, shared.message, 0, 0);
   }
   if (SUCCEEDED(com)) CoUninitialize();
@@ -168,8 +190,10 @@ int IconStore::DefaultWorkers() {
   return cores < 1 ? 1 : (cores < kMostWorkers ? cores : kMostWorkers);
 }
 
-void IconStore::Start(HWND window, UINT message, int workers) {
+void IconStore::Start(HWND window, UINT message, UINT_PTR timerId, int workers) {
   Stop();
+  window_ = window;
+  timerId_ = timerId;
   workers = workers < 1 ? 1 : (workers > kWorkerLimit ? kWorkerLimit : workers);
   std::shared_ptr<Shared> shared;
   try {
@@ -200,6 +224,7 @@ void IconStore::Start(HWND window, UINT message, int workers) {
 
 void IconStore::Stop() {
   if (!shared_) return;
+  KillTimer(window_, timerId_);
   shared_->stop.store(true, std::memory_order_release);
   ReleaseSemaphore(shared_->available.get(), workers_, nullptr);
   HANDLE handles[kWorkerLimit];
@@ -271,7 +296,7 @@ void IconStore::Prefer(const ProgramGroup* group) {
 void IconStore::Withdraw(std::uint64_t ticket) noexcept { waiting_.erase(ticket); }
 
 void IconStore::TopUp() {
-  while (shared_ && inFlight_ < workers_ * kAheadPerWorker) {
+  while (shared_ && inFlight_ < workers_ * kAheadPerWorker && inFlight_ < Shared::kSlots) {
     const auto ticket = queue_.Pop();
     if (!ticket) return;
     const auto found = waiting_.find(*ticket);
@@ -279,16 +304,16 @@ void IconStore::TopUp() {
     Job* job = new (std::nothrow) Job;
     try {
       if (job == nullptr) throw std::bad_alloc();
-      job->ticket = *ticket;
-      job->generation = generation_;
       job->path = found->second.item->path;
+      job->result.reset(new Result);
+      job->result->ticket = *ticket;
+      job->result->generation = generation_;
     } catch (const std::bad_alloc&) {
       delete job;
       found->second.item->icon.Release();  // the default icon stays
       continue;
     }
-    InterlockedPushEntrySList(&shared_->jobs, &job->entry);
-    ReleaseSemaphore(shared_->available.get(), 1, nullptr);
+    shared_->Push(job);
     ++inFlight_;
   }
 }
@@ -311,7 +336,16 @@ int IconStore::ImageFor(bool located, const IconLocation& location, HICON icon) 
 
 void IconStore::Collect(const Arrived& arrived) {
   if (!shared_) return;
-  for (const auto& result : TakeAll<Result>(shared_->results)) {
+  auto results = TakeAll<Result>(shared_->results);
+  if (results.empty()) {
+    // A quiet spell: the next result posts again. One that came just
+    // before that is collected on the timer.
+    KillTimer(window_, timerId_);
+    shared_->wake.store(true, std::memory_order_release);
+    if (QueryDepthSList(&shared_->results) == 0 || !shared_->wake.exchange(false, std::memory_order_acq_rel)) return;
+  }
+  SetTimer(window_, timerId_, kPaceMs, nullptr);
+  for (const auto& result : results) {
     --inFlight_;
     if (result->generation != generation_) continue;
     const int image = ImageFor(result->located, result->location, result->icon.get());

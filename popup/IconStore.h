@@ -31,9 +31,11 @@ class IconStore : private IconClaim::Registry {
   // One worker per core, at most two.
   static int DefaultWorkers();
   // Starts the workers, which post `message` to `window` when icons wait to
-  // be collected. Without them (none could start) each icon is fetched when
-  // asked for, as it was before there were workers.
-  void Start(HWND window, UINT message, int workers = DefaultWorkers());
+  // be collected. While many come, the store collects them on the window's
+  // timer `timerId` instead: a timer yields to input and painting, where a
+  // stream of posted messages would hold them up. Without workers (none
+  // could start) each icon is fetched when asked for, as it was before.
+  void Start(HWND window, UINT message, UINT_PTR timerId, int workers = DefaultWorkers());
   // Ends the workers and frees whatever they had not handed over. Waits for
   // the icon each is fetching, but not for ever: a worker held up by the
   // shell ends with the process.
@@ -52,8 +54,8 @@ class IconStore : private IconClaim::Registry {
   // The group being shown or framed: its icons come first.
   void Prefer(const ProgramGroup* group);
 
-  // On the workers' message: sets the icons that came and tells `arrived`
-  // about each shortcut whose icon changed.
+  // On the workers' message and on the timer: sets the icons that came and
+  // tells `arrived` about each shortcut whose icon changed.
   using Arrived = std::function<void(const ProgramGroup&, const ShortcutItem&)>;
   void Collect(const Arrived& arrived);
 
@@ -81,6 +83,8 @@ class IconStore : private IconClaim::Registry {
   int ImageFor(bool located, const IconLocation& location, HICON icon);
 
   std::shared_ptr<Shared> shared_;
+  HWND window_ = nullptr;
+  UINT_PTR timerId_ = 0;
   std::unique_ptr<UniqueKernelHandle[]> threads_;
   int workers_ = 0;
   int inFlight_ = 0;

@@ -205,7 +205,7 @@ void SetupDialog::OnRenameGroup() {
   if (!ask.Run(name, group, nullptr, *groupList)) return;
 
   const std::string path = GetProgramFolder() + name;
-  if (!NamesOneEntry(name) || !RenamePath(group->path, path)) {
+  if (!NamesOneEntry(name) || !RetriedWhileInUse([&] { return RenamePath(group->path, path); })) {
     const std::string error = GetLastErrorText();
     ShowWarningMessage(hwnd(), "File I/O Error",
                        {"Quorvel! was unable to rename the", "following sub directory:", "", group->path, "",
@@ -233,7 +233,8 @@ bool SetupDialog::DeleteGroupFiles(const ProgramGroup& group) {
   if (!search) return true;  // nothing in it
   do {
     if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) continue;
-    if (!DeleteFileA((group.path + "\\" + found.cFileName).c_str())) {
+    const std::string file = group.path + "\\" + found.cFileName;
+    if (!RetriedWhileInUse([&file] { return DeleteFileA(file.c_str()) != FALSE; })) {
       const std::string error = GetLastErrorText();
       search.reset();
       ShowWarningMessage(hwnd(), "File I/O Error",
@@ -255,10 +256,17 @@ void SetupDialog::OnDeleteGroup() {
     return;
   if (!AskYesNo(hwnd(), "Delete Group", {"Are you really sure?"})) return;
 
-  if (!DeleteGroupFiles(*group)) return;
+  // No icon of the group is fetched from now on; what is left after a
+  // failure and still shows the default icon asks again.
+  for (auto& item : group->shortcuts) item->icon.Release();
+  if (!DeleteGroupFiles(*group)) {
+    for (auto& item : group->shortcuts)
+      if (item->iconIndex == 0) icons->Request(*group, *item);
+    return;
+  }
   ClearShortcutView();
   RemoveAllShortcuts(*group);
-  if (!RemoveDirectoryA(group->path.c_str())) {
+  if (!RetriedWhileInUse([group] { return RemoveDirectoryA(group->path.c_str()) != FALSE; })) {
     const std::string error = GetLastErrorText();
     ShowWarningMessage(hwnd(), "File I/O Error",
                        {"Quorvel! was unable to remove the", "following sub directory:", "", group->path, "",

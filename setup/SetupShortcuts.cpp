@@ -136,7 +136,7 @@ void SetupDialog::OnDeleteShortcut() {
   if (!AskYesNo(hwnd(), "Delete Shortcut",
                 {"Are you sure you wish to delete the", "following shortcut?:", "", item->name}))
     return;
-  if (!DeleteFileA(item->path.c_str())) {
+  if (!RetriedWhileInUse([item] { return DeleteFileA(item->path.c_str()) != FALSE; })) {
     const std::string error = GetLastErrorText();
     ShowWarningMessage(hwnd(), "File I/O Error",
                        {"Quorvel! was unable to delete", "the following shortcut:", "", item->path, "",
@@ -162,7 +162,7 @@ void SetupDialog::OnRenameShortcut() {
   if (!ask.Run(name, group, item, *groupList)) return;
 
   const std::string path = RenamedShortcutPath(group->path, name, item->path, SystemLeadBytes());
-  if (!NamesOneEntry(name) || !RenamePath(item->path, path)) {
+  if (!NamesOneEntry(name) || !RetriedWhileInUse([&] { return RenamePath(item->path, path); })) {
     const std::string error = GetLastErrorText();
     ShowWarningMessage(hwnd(), "File I/O Error",
                        {"Quorvel! was unable to rename the", "following shortcut:", "", item->path, "",

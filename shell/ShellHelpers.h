@@ -47,6 +47,24 @@ HRESULT CreateShellLink(const std::string& linkPath, const ShellLinkSpec& conten
 // False with the system's error set.
 bool RenamePath(const std::string& from, const std::string& to);
 
+// Runs a file operation again for a moment while another reader has the
+// file open: the shell reading a shortcut for its icon, a virus scanner.
+// Other failures return at once; the system's error is kept.
+template <class Operation>
+bool RetriedWhileInUse(Operation operation) {
+  constexpr int kTries = 20;
+  constexpr DWORD kPauseMs = 25;
+  for (int tries = 1;; ++tries) {
+    if (operation()) return true;
+    const DWORD error = GetLastError();
+    if ((error != ERROR_SHARING_VIOLATION && error != ERROR_LOCK_VIOLATION) || tries == kTries) {
+      SetLastError(error);
+      return false;
+    }
+    Sleep(kPauseMs);
+  }
+}
+
 // True when `name` can name one file or folder directly in its parent
 // folder. A name with a path separator would land elsewhere and an empty one
 // names nothing: false then, with the system's error for a bad name set.

@@ -456,18 +456,21 @@ std::vector<ListItem> ReadListItems(HWND list) {
   const int count = remote != nullptr ? static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0)) : 0;
   for (int i = 0; i < count; ++i) {
     Exchange local{};
+    local.item.mask = LVIF_TEXT | LVIF_IMAGE;
+    local.item.iItem = i;
     local.item.iSubItem = 0;
     local.item.pszText = remote->text;
     local.item.cchTextMax = sizeof local.text;
     local.bounds.left = LVIR_BOUNDS;
     SIZE_T done = 0;
     WriteProcessMemory(process, remote, &local, sizeof local, &done);
-    SendMessageA(list, LVM_GETITEMTEXTA, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&remote->item));
+    SendMessageA(list, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&remote->item));
     SendMessageA(list, LVM_GETITEMRECT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&remote->bounds));
     ReadProcessMemory(process, remote, &local, sizeof local, &done);
     ListItem item;
     local.text[sizeof local.text - 1] = '\0';
     item.text = local.text;
+    item.image = local.item.iImage;
     item.selected = (SendMessageA(list, LVM_GETITEMSTATE, static_cast<WPARAM>(i), LVIS_SELECTED) & LVIS_SELECTED) != 0;
     item.bounds = local.bounds;
     MapWindowPoints(list, nullptr, reinterpret_cast<POINT*>(&item.bounds), 2);
@@ -569,7 +572,8 @@ std::string ShellFolder(int csidl) {
   return folder;
 }
 
-bool MakeShellLink(const std::string& link, const std::string& target) {
+bool MakeShellLink(const std::string& link, const std::string& target, const std::string& iconFile,
+                   int iconIndex) {
   const HRESULT init = CoInitialize(nullptr);
   bool saved = false;
   IShellLinkA* shellLink = nullptr;
@@ -577,6 +581,7 @@ bool MakeShellLink(const std::string& link, const std::string& target) {
                                  reinterpret_cast<void**>(&shellLink)))) {
     IPersistFile* file = nullptr;
     if (SUCCEEDED(shellLink->SetPath(target.c_str())) &&
+        (iconFile.empty() || SUCCEEDED(shellLink->SetIconLocation(iconFile.c_str(), iconIndex))) &&
         SUCCEEDED(shellLink->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)))) {
       std::wstring wide(link.size() + 1, L'\0');
       const int n = MultiByteToWideChar(CP_ACP, 0, link.c_str(), -1, &wide[0], static_cast<int>(wide.size()));
@@ -587,6 +592,23 @@ bool MakeShellLink(const std::string& link, const std::string& target) {
   }
   if (SUCCEEDED(init)) CoUninitialize();
   return saved;
+}
+
+bool MakeLinkGroup(const std::string& groupFolder, int count, int kinds) {
+  if (!CreateDirectoryA(groupFolder.c_str(), nullptr)) return false;
+  auto name = [&groupFolder](int n) {
+    char text[32];
+    std::snprintf(text, sizeof text, "\\Link %03d.LNK", n);
+    return groupFolder + text;
+  };
+  // Copies of one link per kind: writing each through the shell takes long.
+  for (int n = 0; n < count; ++n) {
+    const bool made = n < kinds ? MakeShellLink(name(n), "C:\\windows\\notepad.exe",
+                                                "C:\\windows\\system32\\shell32.dll", 3 + n)
+                                : CopyFileA(name(n % kinds).c_str(), name(n).c_str(), TRUE) != FALSE;
+    if (!made) return false;
+  }
+  return true;
 }
 
 LinkView ReadShellLink(const std::string& link) {

@@ -149,6 +149,7 @@ RECT RectIn(HWND window, HWND reference);
 // them: text, selection, and bounds in screen coordinates.
 struct ListItem {
   std::string text;
+  int image = -1;  // in the list's image list
   bool selected = false;
   RECT bounds{};
 };
@@ -166,8 +167,13 @@ bool FileExists(const std::string& path);
 // A shell folder of the user's (CSIDL_STARTUP...), ending in a backslash;
 // empty when it has no path.
 std::string ShellFolder(int csidl);
-// A shell link to `target`, made through the shell's own link object.
-bool MakeShellLink(const std::string& link, const std::string& target);
+// A shell link to `target`, made through the shell's own link object; with
+// an icon file, its icon is that file's icon of that index.
+bool MakeShellLink(const std::string& link, const std::string& target, const std::string& iconFile = "",
+                   int iconIndex = 0);
+// A group folder of `count` links "Link 000.LNK" ..., whose icons come in
+// `kinds` kinds (shell32.dll's icons 3, 4, ...), link n of kind n % kinds.
+bool MakeLinkGroup(const std::string& groupFolder, int count, int kinds);
 
 // What a shell link holds, read back through the shell's own link object.
 struct LinkView {

@@ -7,6 +7,7 @@
 
 #include "LauncherTest.h"
 
+#include <commctrl.h>
 #include <shellapi.h>
 
 namespace e2e {
@@ -24,6 +25,7 @@ double Now() {
 class Popup : public LauncherTest {
  protected:
   bool ListShows(const std::vector<std::string>& texts) const { return ListTexts(list) == texts; }
+  std::size_t ItemCount() const { return static_cast<std::size_t>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0)); }
   // A point of the list far from any item.
   POINT EmptyListPoint() const {
     RECT r{};
@@ -39,6 +41,17 @@ class Popup : public LauncherTest {
   bool Selected(int index) const {
     const std::vector<ListItem> items = ReadListItems(list);
     return index < static_cast<int>(items.size()) && items[index].selected;
+  }
+  // Every item has its own icon, the same image for links of one kind
+  // (MakeLinkGroup) and another for each kind.
+  bool IconsByKind(std::size_t count, std::size_t kinds) const {
+    const std::vector<ListItem> items = ReadListItems(list);
+    if (items.size() != count) return false;
+    for (std::size_t n = 0; n < count; ++n) {
+      if (items[n].image <= 0 || items[n].image != items[n % kinds].image) return false;
+      if (n < kinds && n > 0 && items[n].image == items[n - 1].image) return false;
+    }
+    return true;
   }
   bool MenuVisible() const {
     HWND menu = FindTopLevel(launcher->id(), "", "#32768");
@@ -325,21 +338,37 @@ TEST_F(Popup, UnderABarAtTheTopItHangsFromTheBar) {
   EXPECT_TRUE(HiddenAfterMoveTo((strip.left + strip.right) / 2, kBar / 2)) << "shown on the bar itself";
 }
 
-TEST_F(Popup, RefreshShowsFoldersAddedOnDisk) {
+TEST_F(Popup, RefreshShowsWhatChangedOnDiskAndIconsComeIntoTheListInPlace) {
   Group("Alpha", {"a.txt"});
+  ASSERT_TRUE(MakeLinkGroup(folder.File("Big"), 300, 3));
   ASSERT_NO_FATAL_FAILURE(Start());
-  const qv::PopupLayout after = Expected({"Alpha", "Zulu"});
+  const qv::PopupLayout after = Expected({"Alpha", "Big", "Zulu"});
   ASSERT_TRUE(Show());
   Group("Zulu", {"z.txt"});
-  MoveTo(RowPoint(after, 1));
+  MoveTo(RowPoint(after, 2));
   Pump(600);
   EXPECT_TRUE(ListTexts(list).empty()) << "the new folder is not a group before Refresh";
 
+  // The big group lists at once, whatever its icons; a Refresh while it is
+  // shown, icons and all, reads the folder again.
+  MoveTo(RowPoint(after, 1));
+  ASSERT_TRUE(PumpUntil(3000, [&] { return ItemCount() == 300; }));
+  ASSERT_TRUE(CopyFileA(folder.File("Big\\Link 000.LNK").c_str(), folder.File("Big\\Link 300.LNK").c_str(), TRUE));
   ClickButton(window, kRefresh);
   EXPECT_TRUE(PumpUntil(3000, [this] { return !Visible(); }));
   ASSERT_TRUE(Show());
-  MoveTo(RowPoint(after, 1));
+  MoveTo(RowPoint(after, 2));
   EXPECT_TRUE(PumpUntil(3000, [&] { return ListShows({"z"}); }));
+  MoveTo(RowPoint(after, 1));
+  ASSERT_TRUE(PumpUntil(3000, [&] { return ItemCount() == 301; }));
+
+  // Icons arrive into the items in place: the item under the pointer stays
+  // selected, and links with one icon share its image.
+  MoveTo(ItemCentre(0));
+  ASSERT_TRUE(PumpUntil(3000, [&] { return Selected(0); }));
+  EXPECT_TRUE(PumpUntil(30000, [&] { return IconsByKind(301, 3); })) << "the icons did not all come";
+  EXPECT_TRUE(Selected(0));
+  EXPECT_TRUE(Visible());
 }
 
 TEST_F(Popup, TrayIconAndExitQuestionKeepThePopupInCheck) {

@@ -159,6 +159,26 @@ TEST_F(Setup, GroupsAreMadeRenamedAndDeletedOnDiskInTheListAndForThePopup) {
   EXPECT_TRUE(RowShows(layout, 2, {"b"}));
 }
 
+TEST_F(Setup, AGroupDeletedWhileItsIconsAreComingGoesWithoutATrace) {
+  ASSERT_TRUE(MakeLinkGroup(folder.File("Big"), 400, 2));
+  ASSERT_TRUE(MakeLinkGroup(folder.File("Small"), 2, 2));
+  ASSERT_NO_FATAL_FAILURE(Start());
+  // Big is listed first, so its icons are fetched first; it goes at once.
+  ASSERT_NO_FATAL_FAILURE(Open(true));
+  ASSERT_NO_FATAL_FAILURE(DeleteSelected(true, true));
+  EXPECT_TRUE(Gone("Big"));
+  ExpectLists({"Small"}, 0, {"Link 000", "Link 001"});
+  auto ownIcons = [](HWND view) {
+    const std::vector<ListItem> items = ReadListItems(view);
+    return items.size() == 2 && items[0].image > 0 && items[1].image > 0 && items[0].image != items[1].image;
+  };
+  EXPECT_TRUE(PumpUntil(30000, [&] { return ownIcons(shortcuts); })) << "Small's icons did not come";
+  ASSERT_NO_FATAL_FAILURE(Close());
+  ASSERT_TRUE(Show());
+  EXPECT_TRUE(RowShows(Expected({"Small"}), 0, {"Link 000", "Link 001"}));
+  EXPECT_TRUE(ownIcons(list));
+}
+
 TEST_F(Setup, RefusedNamesAndFailedFileOperationsAreReported) {
   Group("Tools 2.5", {"t.txt"});
   Group("Locked", {"a.txt", "b.txt", "c.txt"});

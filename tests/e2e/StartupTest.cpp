@@ -207,6 +207,8 @@ TEST_F(Startup, RefusedHookEndsTheLauncherAtOnceAndSilently) {
 }
 
 TEST_F(Startup, ExitAnsweredYesEndsAndReleasesTheHook) {
+  // Even in the middle of fetching a large collection's icons.
+  for (const char* group : {"One", "Two", "Three"}) ASSERT_TRUE(MakeLinkGroup(folder.File(group), 400, 4));
   std::unique_ptr<Process> launcher;
   HWND window = StartRunning(launcher);
   ASSERT_NE(window, nullptr);

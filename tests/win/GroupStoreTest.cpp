@@ -198,6 +198,7 @@ TEST_F(GroupStoreTest, AShortcutThatCannotBeAddedIsReportedByItsGroupFolder) {
 class IconStoreTest : public GroupStoreTest {
  protected:
   static constexpr UINT kArrived = WM_APP + 1;
+  static constexpr UINT_PTR kTimer = 7;
   void SetUp() override {
     GroupStoreTest::SetUp();
     window = CreateWindowExA(0, "STATIC", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
@@ -213,10 +214,11 @@ class IconStoreTest : public GroupStoreTest {
   void Collect() {
     for (const DWORD start = GetTickCount(); icons.busy() && GetTickCount() - start < 30000;) {
       MSG msg;
-      if (PeekMessageA(&msg, window, kArrived, kArrived, PM_REMOVE)) {
-        icons.Collect([this](const qv::ProgramGroup&, const qv::ShortcutItem& item) { arrived.push_back(item.name); });
+      if (PeekMessageA(&msg, window, 0, 0, PM_REMOVE)) {
+        if (msg.message == kArrived || (msg.message == WM_TIMER && msg.wParam == kTimer))
+          icons.Collect([this](const qv::ProgramGroup&, const qv::ShortcutItem& item) { arrived.push_back(item.name); });
       } else {
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_POSTMESSAGE);
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_POSTMESSAGE | QS_TIMER);
       }
     }
     ASSERT_FALSE(icons.busy()) << "the workers never answered";
@@ -245,7 +247,7 @@ TEST_F(IconStoreTest, IconsComeLaterAndShortcutsWithOneSourceShareAnImage) {
   Load();
   qv::ProgramGroup& apps = *groups[0];
 
-  icons.Start(window, kArrived, 1);
+  icons.Start(window, kArrived, kTimer, 1);
   ASSERT_TRUE(icons.Reset());
   int cx = 0, cy = 0;
   ImageList_GetIconSize(icons.images(), &cx, &cy);
