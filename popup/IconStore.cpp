@@ -3,6 +3,7 @@
 #include <commctrl.h>
 #include <objbase.h>
 #include <shellapi.h>
+#include <shlobj.h>
 
 #include <algorithm>
 #include <atomic>
@@ -46,19 +47,51 @@ struct Job {
 static_assert(offsetof(Result, entry) == 0, "the list entry opens the record");
 static_assert(alignof(Result) >= MEMORY_ALLOCATION_ALIGNMENT, "list entries need the list's alignment");
 
+// The file's extension as it is, with its dot; empty when it has none.
+std::string TypeOf(const std::string& path) {
+  const std::size_t dot = path.find_last_of(".\\");
+  return dot != std::string::npos && path[dot] == '.' ? path.substr(dot) : std::string();
+}
+
+// The icon a link names itself, read with the shell's link object: far
+// cheaper than asking the shell where it would take the icon from, and what
+// the shell then shows. False for other files and for links that name none.
+bool LinkIconLocation(const std::string& path, const std::string& type, IconLocation& where) {
+  if (lstrcmpiA(type.c_str(), ".lnk") != 0) return false;
+  // A fresh link object for each file: nothing of the last one stays.
+  ComPtr<IShellLinkA> link;
+  ComPtr<IPersistFile> file;
+  if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA, link.put_void())) ||
+      FAILED(link->QueryInterface(IID_IPersistFile, file.put_void())))
+    return false;
+  const int length = MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, nullptr, 0);
+  if (length <= 0) return false;
+  std::wstring wide(static_cast<std::size_t>(length), L'\0');
+  char iconFile[MAX_PATH] = {};
+  int index = 0;
+  if (MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, &wide[0], length) <= 0 ||
+      FAILED(file->Load(wide.c_str(), STGM_READ)) ||
+      FAILED(link->GetIconLocation(iconFile, sizeof iconFile, &index)) || iconFile[0] == '\0')
+    return false;
+  iconFile[MAX_PATH - 1] = '\0';
+  where = IconLocation{iconFile, index, type};
+  return true;
+}
+
 // What the shell shows for the file, and where that comes from. A location
 // this worker has already sent for the same image list is not fetched again.
 void Fetch(const std::string& path, Result& result, const std::set<IconLocation>* sent) {
+  const std::string type = TypeOf(path);
   SHFILEINFOA where{};
-  if (SHGetFileInfoA(path.c_str(), FILE_ATTRIBUTE_NORMAL, &where, sizeof where, SHGFI_ICONLOCATION) &&
-      where.szDisplayName[0] != '\0') {
-    where.szDisplayName[MAX_PATH - 1] = '\0';
-    const std::size_t dot = path.find_last_of(".\\");
-    result.location = IconLocation{where.szDisplayName, where.iIcon,
-                                   dot != std::string::npos && path[dot] == '.' ? path.substr(dot) : std::string()};
+  if (LinkIconLocation(path, type, result.location)) {
     result.located = true;
-    if (sent != nullptr && sent->count(result.location) != 0) return;
+  } else if (SHGetFileInfoA(path.c_str(), FILE_ATTRIBUTE_NORMAL, &where, sizeof where, SHGFI_ICONLOCATION) &&
+             where.szDisplayName[0] != '\0') {
+    where.szDisplayName[MAX_PATH - 1] = '\0';
+    result.location = IconLocation{where.szDisplayName, where.iIcon, type};
+    result.located = true;
   }
+  if (result.located && sent != nullptr && sent->count(result.location) != 0) return;
   SHFILEINFOA info{};
   SHGetFileInfoA(path.c_str(), FILE_ATTRIBUTE_NORMAL, &info, sizeof info, SHGFI_ICON);
   result.icon.reset(info.hIcon);

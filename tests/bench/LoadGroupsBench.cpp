@@ -1,7 +1,9 @@
 // Under Wine (or Windows): how long LoadGroups takes on a small and a large
 // program folder of real shortcuts, against a bare walk of the same folders,
-// and how that time grows from 100 to 10,000 shortcuts. Prints figures and
-// ratios; asserts nothing.
+// and how that time grows from 100 to 10,000 shortcuts; then how long the
+// icon workers take until every icon has arrived, with one and with two
+// workers, against the icon floor, and how many images the shortcuts share.
+// Prints figures and ratios; asserts nothing.
 #include <windows.h>
 #include <objbase.h>
 #include <shellapi.h>
@@ -14,6 +16,7 @@
 #include "ExitRecord.h"
 #include "GroupStore.h"
 #include "Handles.h"
+#include "IconStore.h"
 #include "ShellHelpers.h"
 #include "TempTree.h"
 
@@ -43,17 +46,66 @@ struct TempFolder {
   }
 };
 
-// Copies of one real link: writing 10,000 links through COM would take
-// longer than everything measured.
-bool MakeTree(const std::string& folder, const std::string& seedLink, int groups, int shortcuts) {
+// Copies of a few real links, as a collection where many shortcuts start a
+// few programs: writing 10,000 links through COM would take longer than
+// everything measured.
+bool MakeTree(const std::string& folder, const std::vector<std::string>& seeds, int groups, int shortcuts) {
   if (!CreateDirectoryA(folder.c_str(), nullptr)) return false;
   for (int g = 0; g < groups; ++g) {
     const std::string group = folder + Numbered("Group", g) + "\\";
     if (!CreateDirectoryA(group.c_str(), nullptr)) return false;
-    for (int s = 0; s < shortcuts; ++s)
-      if (!CopyFileA(seedLink.c_str(), (group + Numbered("Program", s) + ".LNK").c_str(), FALSE)) return false;
+    for (int s = 0; s < shortcuts; ++s) {
+      const std::string& seed = seeds[static_cast<std::size_t>(s) % seeds.size()];
+      if (!CopyFileA(seed.c_str(), (group + Numbered("Program", s) + ".LNK").c_str(), FALSE)) return false;
+    }
   }
   return true;
+}
+
+// Every icon of the tree through the icon store, as the launcher fetches
+// them: ms until the last has arrived; negative when they did not all come.
+double IconsArrive(const std::string& folder, int workers, int& images) {
+  qv::GroupList groups;
+  std::string failed;
+  if (!qv::ReadGroups(groups, folder, failed)) return -1;
+  constexpr UINT kArrived = WM_APP + 1;
+  constexpr UINT_PTR kTimer = 1;
+  const HWND window = CreateWindowExA(0, "STATIC", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+  double ms = -1;
+  {
+    qv::IconStore icons;
+    const double start = Now();
+    icons.Start(window, kArrived, kTimer, workers);
+    icons.Reset();
+    for (const auto& group : groups) icons.RequestGroup(*group);
+    while (icons.waiting() > 0 && Now() - start < 600000) {
+      MSG msg;
+      if (PeekMessageA(&msg, window, 0, 0, PM_REMOVE)) {
+        if (msg.message == kArrived || (msg.message == WM_TIMER && msg.wParam == kTimer)) icons.Collect(nullptr);
+      } else {
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_POSTMESSAGE | QS_TIMER);
+      }
+    }
+    if (icons.waiting() == 0) ms = Now() - start;
+    images = icons.imageCount();
+    icons.Stop();
+    qv::ClearGroups(groups);
+  }
+  DestroyWindow(window);
+  return ms;
+}
+
+// Bytes one image takes in the launcher's image lists.
+long ImageBytes() {
+  const qv::UniqueImageList images(
+      ImageList_Create(GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON), ILC_COLOR, 1, 1));
+  IMAGEINFO info{};
+  BITMAP bitmap{};
+  const HICON icon = LoadIconA(nullptr, MAKEINTRESOURCEA(32512));
+  if (!images || ImageList_ReplaceIcon(images.get(), -1, icon) < 0 || !ImageList_GetImageInfo(images.get(), 0, &info) ||
+      !GetObjectA(info.hbmImage, sizeof bitmap, &bitmap))
+    return 0;
+  return static_cast<long>(bitmap.bmWidthBytes) * GetSystemMetrics(SM_CYICON);
 }
 
 // The least any loader pays: find every group folder and every file in it.
@@ -156,13 +208,20 @@ int Run() {
   }
   const TempFolder cleanup{root};
 
-  qv::ShellLinkSpec link;
-  link.target = "C:\\windows\\notepad.exe";
-  link.description = "Notepad";
-  const std::string seed = root + "seed.LNK";
+  // Four programs' shortcuts, each with an icon of its own.
+  std::vector<std::string> seeds;
+  bool seeded = true;
+  for (int i = 0; i < 4; ++i) {
+    qv::ShellLinkSpec link;
+    link.target = "C:\\windows\\notepad.exe";
+    link.description = "Notepad";
+    link.iconFile = "C:\\windows\\system32\\shell32.dll";
+    link.iconIndex = static_cast<WORD>(3 + i);
+    seeds.push_back(root + Numbered("seed", i) + ".LNK");
+    seeded = seeded && SUCCEEDED(qv::CreateShellLink(seeds.back(), link));
+  }
   const double start = Now();
-  if (FAILED(qv::CreateShellLink(seed, link)) || !MakeTree(root + "small\\", seed, 10, 10) ||
-      !MakeTree(root + "large\\", seed, 100, 100)) {
+  if (!seeded || !MakeTree(root + "small\\", seeds, 10, 10) || !MakeTree(root + "large\\", seeds, 100, 100)) {
     std::fprintf(stderr, "cannot create the shortcut trees in %s\n", root.c_str());
     return 1;
   }
@@ -178,6 +237,25 @@ int Run() {
               small * 1000.0 / 100 / floorUs);
   std::printf("100x100 load / 10x10 load: %.1f (goal: at most 120 (linear))\n", large / small);
   std::printf("100x100 load: %.1f ms (goal: 100x100 under 2000 ms)\n", large);
+
+  // Icons, off the launcher's own thread.
+  const int shortcuts = 100 * 100;
+  for (const int workers : {1, 2}) {
+    int images = 0;
+    const double ms = IconsArrive(root + "large\\", workers, images);
+    if (ms < 0) {
+      std::fprintf(stderr, "the icons of 100x100 did not all arrive with %d workers\n", workers);
+      return 1;
+    }
+    std::printf("every icon of 100x100 arrived after %.0f ms with %d worker%s: %.1f us per shortcut, %.2f x the floor\n",
+                ms, workers, workers == 1 ? "" : "s", ms * 1000.0 / shortcuts, ms * 1000.0 / shortcuts / floorUs);
+    if (workers != 1) continue;
+    const long bytes = ImageBytes();
+    std::printf("shared images: %d for %d shortcuts (4 icon sources); image memory %.1f KB against %.1f KB, one per"
+                " shortcut (%.0f x less)\n",
+                images, shortcuts, images * bytes / 1024.0, (shortcuts + 1) * bytes / 1024.0,
+                images > 0 ? static_cast<double>(shortcuts + 1) / images : 0.0);
+  }
   return 0;
 }
 
