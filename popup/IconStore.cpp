@@ -194,10 +194,11 @@ DWORD WINAPI IconStore::Shared::Worker(void* parameter) {
         // Answered without an icon: the shortcut keeps the default one.
       }
     }
-    // The first result after a quiet spell wakes the store.
-    if (InterlockedPushEntrySList(&shared.results, &result->entry) == nullptr &&
-        shared.wake.exchange(false, std::memory_order_acq_rel))
-      PostMessageA(shared.window, shared.message, 0, 0);
+    // The first result after a quiet spell wakes the store; a message that
+    // could not be posted leaves the next result to try.
+    InterlockedPushEntrySList(&shared.results, &result->entry);
+    if (shared.wake.exchange(false, std::memory_order_acq_rel) && !PostMessageA(shared.window, shared.message, 0, 0))
+      shared.wake.store(true, std::memory_order_release);
   }
   if (SUCCEEDED(com)) CoUninitialize();
   return 0;
