@@ -435,13 +435,23 @@ bool LauncherDialog::OnGroupsRead(Message& m) {
 }
 
 void LauncherDialog::ApplyReadGroups() {
-  // The popup's list and an open dialog point into the groups.
-  if (!readPending || leaving || modalOpen || IsWindowVisible(hwnd())) return;
+  // An open dialog or box points into the groups: they change once it has
+  // closed.
+  if (!readPending || leaving || modalOpen) return;
   readPending = false;
+  const bool shown = popupShown;
   ClearGroups();
   groupList = std::move(readGroups);
   readGroups.clear();
   RequestIcons();
+  if (shown) {
+    // Shown again since the Refresh: laid out afresh where it is, with the
+    // row under the resting pointer framed as if it had just come there.
+    ShowPopup();
+    InvalidateRect(hwnd(), nullptr, TRUE);
+    POINT at{};
+    if (GetCursorPos(&at) && ScreenToClient(hwnd(), &at)) PointerOver(at);
+  }
   if (!readFailedFolder.empty()) {
     ModalScope modal(*this);
     ReportLoadFailure(hwnd(), readFailedFolder);

@@ -101,7 +101,8 @@ class LauncherDialog : public DialogT<LauncherDialog>, private ShortcutListOwner
   // The icon workers have icons for us.
   bool OnIconsArrived(Message& m);
   // Refresh: the folder is read again in the background; the list read
-  // replaces the groups once nothing shows them (ApplyReadGroups).
+  // replaces the groups at once, or once a dialog or box of the launcher
+  // has closed (ApplyReadGroups).
   void StartRefresh();
   bool OnGroupsRead(Message& m);
   void ApplyReadGroups();
@@ -116,6 +117,8 @@ class LauncherDialog : public DialogT<LauncherDialog>, private ShortcutListOwner
 
   // Pointer and launching.
   bool OnMouseMove(Message& m);
+  // The pointer at `point` (client coordinates) frames the row under it.
+  void PointerOver(POINT point);
   bool OnLeftButtonUp(Message& m);
   // Opens the group of `row` at once, as a rest of the pointer would.
   void OpenGroupAt(int row);
@@ -183,8 +186,8 @@ class LauncherDialog : public DialogT<LauncherDialog>, private ShortcutListOwner
   IconStore icons;
   GroupList groupList;
   GroupLoader loader;
-  // A list read by Refresh, waiting for the popup to hide or a dialog to
-  // close; and the folder that ran out of memory on the way.
+  // A list read by Refresh, waiting for a dialog or box to close; and the
+  // folder that ran out of memory on the way.
   bool readPending = false;
   GroupList readGroups;
   std::string readFailedFolder;

@@ -151,8 +151,6 @@ void LauncherDialog::HidePopup() {
   // To the bottom, which also ends the topmost state.
   SetWindowPos(hwnd(), HWND_BOTTOM, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE);
   ShowWindow(hwnd(), SW_HIDE);
-  // A Refresh that finished while the popup was up.
-  ApplyReadGroups();
 }
 
 bool LauncherDialog::OnEraseBackground(Message& m) {
@@ -238,9 +236,13 @@ bool LauncherDialog::PointerMoved(HWND window, POINT client) {
 bool LauncherDialog::OnMouseMove(Message& m) {
   if (!popupShown) return false;
   const POINT point{GET_X_LPARAM(m.lParam), GET_Y_LPARAM(m.lParam)};
-  if (!PointerMoved(hwnd(), point)) return false;
+  if (PointerMoved(hwnd(), point)) PointerOver(point);
+  return false;
+}
+
+void LauncherDialog::PointerOver(POINT point) {
   const int row = GroupRowAt(layout, point.x, point.y);
-  if (GroupAt(row) == nullptr) return false;
+  if (GroupAt(row) == nullptr) return;
   const int previous = hover.hovered();
   const HoverModel::Step step = hover.PointerOnRow(row);
   if (step.Changed()) {
@@ -249,7 +251,6 @@ bool LauncherDialog::OnMouseMove(Message& m) {
     // The pointer takes over, and the keys go on from its group.
     if (GetFocus() != GroupsKeyHolder()) FocusItem(GroupsKeyHolder());
   }
-  return false;
 }
 
 void LauncherDialog::OnListMouseMove(POINT point) {
