@@ -77,6 +77,15 @@ target_link_libraries(qv_popup_bench PRIVATE qv_driver)
 target_link_options(qv_popup_bench PRIVATE ${QV_STATIC_LINK})
 add_dependencies(qv_popup_bench QUORVEL QVLHOOK)
 
+# The launcher's start until the pointer reaches it, with many shortcuts,
+# and its window's pauses during a Refresh, from another process.
+add_executable(qv_startup_bench tests/bench/StartupBench.cpp tests/win/TempTree.cpp)
+target_include_directories(qv_startup_bench PRIVATE tests/win win)
+target_compile_options(qv_startup_bench PRIVATE ${QV_WARNINGS})
+target_link_libraries(qv_startup_bench PRIVATE qv_driver)
+target_link_options(qv_startup_bench PRIVATE ${QV_STATIC_LINK})
+add_dependencies(qv_startup_bench QUORVEL QVLHOOK)
+
 # Loading the groups against a bare walk of the same folders.
 add_executable(qv_load_groups_bench tests/bench/LoadGroupsBench.cpp tests/win/TempTree.cpp tests/bench/bench.rc)
 target_include_directories(qv_load_groups_bench PRIVATE tests/win tests/e2e)

@@ -104,7 +104,36 @@ bool HideByPointer(HWND window) {
 
 struct ShowTimes {
   std::vector<double> visible, painted;
+  RECT placed{};   // the shown popup's window
+  POINT probe{};   // the screen point watched
 };
+
+// From a SendInput move into the strip until `window` is visible and the
+// probe shows the colour it has when shown; the pointer comes from the stay
+// zone, and each showing is hidden again by the pointer.
+void TimeShowings(HWND window, int stripX, int stripY, POINT probe, COLORREF shown, int trials, ShowTimes& times) {
+  HDC screen = GetDC(nullptr);
+  auto probeShown = [&] { return GetPixel(screen, probe.x, probe.y) == shown; };
+  for (int i = 0; i < trials; ++i) {
+    if (!HideByPointer(window)) continue;
+    MoveMouse(kStay.x, kStay.y);
+    // The desktop must have covered the probe again, or the clock would stop at once.
+    if (!PumpUntil(500, [&] { return !probeShown(); })) continue;
+    Pump(20);
+    const double start = Now();
+    SendMove(stripX + (i % 2), stripY);
+    for (double visible = 0; Now() - start < 1000; ShortSleep()) {
+      if (visible == 0 && IsWindowVisible(window)) visible = Now() - start;
+      if (visible > 0 && probeShown()) {
+        times.painted.push_back(Now() - start);
+        times.visible.push_back(visible);
+        break;
+      }
+    }
+  }
+  HideByPointer(window);
+  ReleaseDC(nullptr, screen);
+}
 
 // Pointer into the strip until the popup is visible and a banner pixel has
 // its shown colour. No samples when it cannot run.
@@ -123,6 +152,7 @@ ShowTimes ShowLatency(const Launcher& launcher, int trials) {
   // The probe: a banner point whose shown colour differs from the hidden one
   // and from the strip's black, which is there before the banner is drawn.
   Pump(500);
+  GetWindowRect(window, &times.placed);
   HDC screen = GetDC(nullptr);
   RECT client{};
   GetClientRect(window, &client);
@@ -141,27 +171,122 @@ ShowTimes ShowLatency(const Launcher& launcher, int trials) {
     else std::printf("  (%ld, %ld): 0x%06lx shown, 0x%06lx hidden\n", spots[i].x, spots[i].y, shown[i], hidden);
   }
   if (chosen >= 0) std::printf("  probe (%ld, %ld), 0x%06lx shown\n", spots[chosen].x, spots[chosen].y, shown[chosen]);
-  auto probeShown = [&] { return GetPixel(screen, spots[chosen].x, spots[chosen].y) == shown[chosen]; };
-
-  for (int i = 0; chosen >= 0 && i < trials; ++i) {
-    if (!HideByPointer(window)) continue;
-    MoveMouse(kStay.x, kStay.y);
-    // The desktop must have covered the probe again, or the clock would stop at once.
-    if (!PumpUntil(500, [&] { return !probeShown(); })) continue;
-    Pump(20);
-    const double start = Now();
-    SendMove(stripX + (i % 2), strip.top);
-    for (double visible = 0; Now() - start < 1000; ShortSleep()) {
-      if (visible == 0 && IsWindowVisible(window)) visible = Now() - start;
-      if (visible > 0 && probeShown()) {
-        times.painted.push_back(Now() - start);
-        times.visible.push_back(visible);
-        break;
-      }
-    }
-  }
-  HideByPointer(window);
   ReleaseDC(nullptr, screen);
+  if (chosen < 0) return times;
+  times.probe = spots[chosen];
+  TimeShowings(window, stripX, strip.top, spots[chosen], shown[chosen], trials, times);
+  return times;
+}
+
+// The floor: a plain window of the bench's own, on a thread of its own,
+// that shows itself topmost on the show request and paints one colour.
+constexpr COLORREF kFloorColour = RGB(255, 0, 255);
+RECT floorStayZone{};
+
+bool PointerInFloorStayZone() {
+  POINT pointer{};
+  return GetCursorPos(&pointer) && PtInRect(&floorStayZone, pointer);
+}
+
+LRESULT CALLBACK FloorProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    // As the launcher does: a request made for a pointer that has left since
+    // (a late mouse message of another process) shows nothing, and a look
+    // every 200 ms hides the window once the pointer is out.
+    case kShow:
+      if (!PointerInFloorStayZone()) return 0;
+      SetWindowPos(window, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
+      SetTimer(window, 1, 200, nullptr);
+      return 0;
+    case WM_TIMER:
+      if (PointerInFloorStayZone()) return 0;
+      [[fallthrough]];
+    case kHide:
+      KillTimer(window, 1);
+      ShowWindow(window, SW_HIDE);
+      return 0;
+    case WM_DESTROY:
+      PostQuitMessage(0);
+      return 0;
+    default:
+      return DefWindowProcA(window, message, wParam, lParam);
+  }
+}
+
+class FloorWindow {
+ public:
+  explicit FloorWindow(RECT where) : where_(where) {
+    ready_ = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    thread_ = CreateThread(nullptr, 0, &FloorWindow::Main, this, 0, nullptr);
+    if (thread_ != nullptr) WaitForSingleObject(ready_, 5000);
+  }
+  ~FloorWindow() {
+    if (window_ != nullptr) PostMessageA(window_, WM_CLOSE, 0, 0);
+    if (thread_ != nullptr) {
+      WaitForSingleObject(thread_, 5000);
+      CloseHandle(thread_);
+    }
+    CloseHandle(ready_);
+  }
+  FloorWindow(const FloorWindow&) = delete;
+  FloorWindow& operator=(const FloorWindow&) = delete;
+  HWND hwnd() const { return window_; }
+
+ private:
+  static DWORD WINAPI Main(void* param) {
+    auto* self = static_cast<FloorWindow*>(param);
+    WNDCLASSA wc{};
+    wc.lpfnWndProc = FloorProc;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.hbrBackground = CreateSolidBrush(kFloorColour);
+    wc.lpszClassName = "QvFloorWindow";
+    RegisterClassA(&wc);
+    const RECT& r = self->where_;
+    self->window_ = CreateWindowExA(WS_EX_TOOLWINDOW, wc.lpszClassName, "floor", WS_POPUP, r.left, r.top,
+                                    r.right - r.left, r.bottom - r.top, nullptr, nullptr, wc.hInstance, nullptr);
+    SetEvent(self->ready_);
+    MSG msg;
+    while (self->window_ != nullptr && GetMessageA(&msg, nullptr, 0, 0) > 0) DispatchMessageA(&msg);
+    UnregisterClassA(wc.lpszClassName, wc.hInstance);
+    DeleteObject(wc.hbrBackground);
+    return 0;
+  }
+  RECT where_;
+  HANDLE ready_ = nullptr, thread_ = nullptr;
+  HWND window_ = nullptr;
+};
+
+// The floor's showings, timed as the launcher's are, through a bare hook of
+// a program folder of its own; no samples when it cannot run.
+ShowTimes FloorLatency(RECT placed, POINT probe, int trials) {
+  ShowTimes times;
+  ProgramFolder folder;
+  HookLibrary hook(folder.File("QVLHOOK.DLL"));
+  if (!hook.loaded() || hook.Install() != 1) return times;
+  {
+    const FloorWindow plain(placed);
+    const HWND window = plain.hwnd();
+    hook.Register(window);
+    floorStayZone = hook.stayZone();
+    const RECT strip = hook.triggerStrip();
+    const int stripX = (strip.left + strip.right) / 2;
+    MoveMouse(kStay.x, kStay.y);
+    Pump(100);
+    MoveMouse(stripX, strip.top);
+    if (window != nullptr && PumpUntil(2000, [window] { return IsWindowVisible(window) != FALSE; })) {
+      Pump(500);
+      HDC screen = GetDC(nullptr);
+      const COLORREF shown = GetPixel(screen, probe.x, probe.y);
+      HideByPointer(window);
+      Pump(500);
+      const COLORREF hidden = GetPixel(screen, probe.x, probe.y);
+      ReleaseDC(nullptr, screen);
+      if (shown != hidden && shown != CLR_INVALID) TimeShowings(window, stripX, strip.top, probe, shown, trials, times);
+      else std::printf("  floor probe: 0x%06lx shown, 0x%06lx hidden\n", shown, hidden);
+    }
+    hook.Register(nullptr);
+  }
+  hook.Uninstall();
   return times;
 }
 
@@ -202,6 +327,8 @@ static int Run(int argc, char** argv) {
   PROCESS_MEMORY_COUNTERS_EX early{}, late{};
   int opened = 0;
   double cycleMs = 0;
+  ShowTimes first;  // 10 groups: where the floor goes
+  double painted[2][2] = {};  // p50, p99 with 10 and with 100 groups
   for (const int groups : {10, 100}) {
     Launcher launcher(groups);
     if (launcher.window == nullptr) {
@@ -218,7 +345,10 @@ static int Run(int argc, char** argv) {
                 groups, t.painted.size(), trials, p50, p50 / b50, p99, p99 / b99);
     std::printf("  %d groups, until visible only: p50 %.3f ms, p99 %.3f ms\n", groups, Percentile(t.visible, 0.50),
                 Percentile(t.visible, 0.99));
+    painted[groups == 10 ? 0 : 1][0] = p50;
+    painted[groups == 10 ? 0 : 1][1] = p99;
     if (groups != 10) continue;
+    first = t;
 
     // Memory: cycles driven by messages, the pointer resting where it changes nothing.
     MoveMouse(kGroupGap.x, kGroupGap.y);
@@ -240,6 +370,22 @@ static int Run(int argc, char** argv) {
     cycleMs = (Now() - start) / cycles;
     late = ReadMemory(launcher.process.id());
   }
+
+  std::printf("== floor: a plain window of the popup's size and place, shown topmost and painted in one colour on the "
+              "same hook request\n");
+  const RECT& r = first.placed;
+  std::printf("  at (%ld, %ld), %ld x %ld, probe (%ld, %ld)\n", r.left, r.top, r.right - r.left, r.bottom - r.top,
+              first.probe.x, first.probe.y);
+  const ShowTimes floorTimes = FloorLatency(first.placed, first.probe, trials);
+  if (floorTimes.painted.empty()) {
+    std::fprintf(stderr, "no samples of the floor\n");
+    return 1;
+  }
+  const double f50 = Percentile(floorTimes.painted, 0.50), f99 = Percentile(floorTimes.painted, 0.99);
+  std::printf("  floor: %zu of %d trials, p50 %.3f ms, p99 %.3f ms\n", floorTimes.painted.size(), trials, f50, f99);
+  for (int i = 0; i < 2; ++i)
+    std::printf("  %d groups / floor: p50 %.2f x, p99 %.2f x (goal at most 1.2 x)\n", i == 0 ? 10 : 100,
+                painted[i][0] / f50, painted[i][1] / f99);
 
   std::printf("== memory: show, hover a group, open it, hide, by message; 10 groups (goal growth < 256 KB)\n");
   std::printf("  %d cycles, %.2f ms each; the group's list filled in %d of them%s\n", cycles, cycleMs, opened,
