@@ -405,12 +405,4 @@ int Run() {
 
 }  // namespace
 
-int main() {
-  if (FAILED(CoInitialize(nullptr))) {
-    std::fprintf(stderr, "CoInitialize failed\n");
-    return e2e::RecordExit(1);
-  }
-  const int result = Run();
-  CoUninitialize();
-  return e2e::RecordExit(result);
-}
+int main() { return e2e::RecordExitWithCom(Run); }

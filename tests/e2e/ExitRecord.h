@@ -5,6 +5,8 @@
 // the run script takes the program's own result from the file.
 #pragma once
 
+#include <objbase.h>
+
 #include <cstdio>
 #include <cstdlib>
 
@@ -18,6 +20,17 @@ inline int RecordExit(int code) {
     }
   }
   return code;
+}
+
+// Runs a program's body with COM for the shell, and records its result.
+inline int RecordExitWithCom(int (*run)()) {
+  if (FAILED(CoInitialize(nullptr))) {
+    std::fprintf(stderr, "CoInitialize failed\n");
+    return RecordExit(1);
+  }
+  const int result = run();
+  CoUninitialize();
+  return RecordExit(result);
 }
 
 }  // namespace e2e
