@@ -148,9 +148,6 @@ bool LauncherDialog::OnInitDialog() {
     return true;
   }
   SendMessageA(shortcutList.hwnd(), LVM_SETBKCOLOR, 0, kListBackground);
-  // The icons come on their own, while the hook is already at work.
-  icons.Start(hwnd(), kIconsArrived, kIconTimerId);
-  RequestIcons();
 
   if (!hookThread.Start()) {
     EndModal(IDCANCEL);
@@ -160,6 +157,10 @@ bool LauncherDialog::OnInitDialog() {
   // Sandboxed programs run the hook too; their requests must get through.
   ChangeWindowMessageFilterEx(hwnd(), kShowRequest, MSGFLT_ALLOW, nullptr);
   ChangeWindowMessageFilterEx(hwnd(), kHideRequest, MSGFLT_ALLOW, nullptr);
+  // The icons come on their own, once the hook is at work: the workers do
+  // not compete with the start.
+  icons.Start(hwnd(), kIconsArrived, kIconTimerId);
+  RequestIcons();
 
   // Created visible, the dialog hides itself once its loop runs.
   PostClick(IDOK);
