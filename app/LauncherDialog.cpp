@@ -460,17 +460,19 @@ void LauncherDialog::ApplyReadGroups() {
 }
 
 void LauncherDialog::TearDownLauncher() {
+  KillTimer(hwnd(), kTrayTimerId);
+  RemoveTrayIcon(hwnd(), kTrayIconId);
+  // The hook goes first, so that other programs can let go of its library
+  // while the workers end.
+  if (hookThread.running()) {
+    hookThread.Stop();
+    QVLRegisterWindow(nullptr);
+  }
   // Nothing read or fetched from now on is wanted.
   loader.Stop();
   icons.Stop();
   readPending = false;
   qv::ClearGroups(readGroups);
-  KillTimer(hwnd(), kTrayTimerId);
-  RemoveTrayIcon(hwnd(), kTrayIconId);
-  if (hookThread.running()) {
-    hookThread.Stop();
-    QVLRegisterWindow(nullptr);
-  }
   SetHoverTimer(false);
   // An open dialog still shows the groups; they go once it has closed.
   if (!modalOpen) ClearGroups();

@@ -212,7 +212,12 @@ TEST_F(Installer, SilentInstallFirstStartAndSilentUninstallKeepTheUsersGroup) {
   EXPECT_TRUE(launcher->WaitForExit(5000)) << "the update left the launcher running";
   for (const char* file : {"QUORVEL.EXE", "QVLHOOK.DLL"})
     EXPECT_TRUE(ReadTextFile(folder + file) == ReadTextFile(bin + file)) << file << " was not replaced";
-  EXPECT_FALSE(FileExists(folder + "QVLHOOK.OLD"));
+  // A program the hook ran in may still map its library (Wine's desktop
+  // never lets go of it): then, and only then, the old one is moved aside.
+  const std::string moved = folder + "QVLHOOK.OLD";
+  if (FileExists(moved)) {
+    EXPECT_FALSE(DeleteFileA(moved.c_str())) << "QVLHOOK.OLD was left though nothing held it";
+  }
   EXPECT_FALSE(FileExists(folder + "QUORVEL.DAT")) << "an update asked for the first start again";
   launcher = std::make_unique<Process>("\"" + folder + "QUORVEL.EXE\"");
   window = WaitForLauncher(*launcher);
