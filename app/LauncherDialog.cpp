@@ -24,6 +24,7 @@ constexpr UINT kHideRequest = WM_USER + 2;
 constexpr UINT kTrayCallback = WM_USER + 3;
 constexpr UINT kIconsArrived = WM_USER + 4;
 constexpr UINT kGroupsRead = WM_USER + 5;
+constexpr UINT kStartIcons = WM_USER + 6;
 constexpr UINT_PTR kIconTimerId = 5;
 constexpr UINT kDpiChanged = 0x02E0;  // WM_DPICHANGED, Windows 8.1 and later
 constexpr UINT kTrayIconId = 101;
@@ -99,6 +100,7 @@ RouteList<LauncherDialog> LauncherDialog::Routes() {
       OnMessage(kTrayCallback, &LauncherDialog::OnTrayNotify),
       OnMessage(kIconsArrived, &LauncherDialog::OnIconsArrived),
       OnMessage(kGroupsRead, &LauncherDialog::OnGroupsRead),
+      OnMessage(kStartIcons, &LauncherDialog::OnStartIcons),
       OnMessage(WM_MOUSEMOVE, &LauncherDialog::OnMouseMove),
       OnMessage(WM_LBUTTONUP, &LauncherDialog::OnLeftButtonUp),
       OnMessage(WM_CAPTURECHANGED, &LauncherDialog::OnCaptureChanged),
@@ -157,13 +159,12 @@ bool LauncherDialog::OnInitDialog() {
   // Sandboxed programs run the hook too; their requests must get through.
   ChangeWindowMessageFilterEx(hwnd(), kShowRequest, MSGFLT_ALLOW, nullptr);
   ChangeWindowMessageFilterEx(hwnd(), kHideRequest, MSGFLT_ALLOW, nullptr);
-  // The icons come on their own, once the hook is at work: the workers do
-  // not compete with the start.
-  icons.Start(hwnd(), kIconsArrived, kIconTimerId);
-  RequestIcons();
 
-  // Created visible, the dialog hides itself once its loop runs.
+  // Created visible, the dialog hides itself once its loop runs; the icons
+  // follow after that, so that neither the hook nor the start-up that
+  // others wait for (WaitForInputIdle) waits for the workers.
   PostClick(IDOK);
+  PostMessageA(hwnd(), kStartIcons, 0, 0);
   AddIcon();
   return true;
 }
@@ -405,6 +406,15 @@ void LauncherDialog::RequestIcons() {
   icons.Reset();
   shortcutList.SetImageList(icons.images());
   for (const auto& group : groupList) icons.RequestGroup(*group);
+}
+
+bool LauncherDialog::OnStartIcons(Message& m) {
+  if (!leaving) {
+    icons.Start(hwnd(), kIconsArrived, kIconTimerId);
+    RequestIcons();
+  }
+  m.result = 0;
+  return true;
 }
 
 bool LauncherDialog::OnIconsArrived(Message& m) {

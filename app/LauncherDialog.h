@@ -98,6 +98,9 @@ class LauncherDialog : public DialogT<LauncherDialog>, private ShortcutListOwner
   void ClearGroups();
   // A new image list, and every shortcut's icon asked for.
   void RequestIcons();
+  // Once the start-up is over: the icon workers start, and every icon is
+  // asked for.
+  bool OnStartIcons(Message& m);
   // The icon workers have icons for us.
   bool OnIconsArrived(Message& m);
   // Refresh: the folder is read again in the background; the list read
