@@ -21,9 +21,11 @@ std::string TrimName(std::string_view text) {
 }
 
 NameVerdict CheckName(std::string_view typed, const std::vector<std::string_view>& otherNames,
-                      std::string& trimmed) {
+                      const CodePage& code, std::string& trimmed) {
   trimmed = TrimName(typed);
-  if (typed.size() > kMaxNameLength) return NameVerdict::kTooLong;
+  // Characters as the name edit counts them, never bytes: a Greek or
+  // Japanese name takes two or three bytes a character in UTF-8.
+  if (Utf16Length(typed, code) > kMaxNameLength) return NameVerdict::kTooLong;
   if (trimmed.empty()) return NameVerdict::kEmpty;
   for (std::string_view other : otherNames)
     if (SameName(other, trimmed)) return NameVerdict::kDuplicate;
@@ -64,15 +66,15 @@ int SelectionAfterDelete(int deleted, int remaining) {
 namespace {
 
 // The extension of the file name alone: a dot in a folder's name is none.
-std::string FileExtension(std::string_view path, const LeadBytes& lead) {
-  return GetExtension(GetFileNameOnly("\\" + std::string(path), lead), lead);
+std::string FileExtension(std::string_view path, const CodePage& code) {
+  return GetExtension(GetFileNameOnly("\\" + std::string(path), code), code);
 }
 
 }  // namespace
 
-std::optional<ShortcutProposal> ProposeShortcut(std::string_view source, bool sourceIsFolder, const LeadBytes& lead) {
+std::optional<ShortcutProposal> ProposeShortcut(std::string_view source, bool sourceIsFolder, const CodePage& code) {
   if (source.empty()) return std::nullopt;
-  const std::string extension = FileExtension(source, lead);
+  const std::string extension = FileExtension(source, code);
   if (!sourceIsFolder) {
     for (std::string_view kind : {std::string_view(".LNK"), std::string_view(".PIF"), std::string_view(".RNK")})
       if (SameName(extension, kind.substr(1))) return ShortcutProposal{kind, true};
@@ -89,16 +91,16 @@ std::string NewShortcutPath(std::string_view groupPath, std::string_view name, c
 }
 
 std::string RenamedShortcutPath(std::string_view groupPath, std::string_view name, std::string_view oldPath,
-                                const LeadBytes& lead) {
+                                const CodePage& code) {
   std::string path(groupPath);
   path += '\\';
   path += name;
-  const std::string extension = FileExtension(oldPath, lead);
+  const std::string extension = FileExtension(oldPath, code);
   if (!extension.empty()) path += "." + extension;
   return path;
 }
 
-std::string VolumeRootOf(std::string_view fullPath, const LeadBytes& lead) {
+std::string VolumeRootOf(std::string_view fullPath, const CodePage& code) {
   if (fullPath.size() >= 3 && fullPath[1] == ':' && fullPath[2] == '\\') {
     const char drive = fullPath[0];
     if ((drive >= 'A' && drive <= 'Z') || (drive >= 'a' && drive <= 'z')) return std::string(fullPath.substr(0, 3));
@@ -107,13 +109,13 @@ std::string VolumeRootOf(std::string_view fullPath, const LeadBytes& lead) {
   if (fullPath.size() < 2 || fullPath[0] != '\\' || fullPath[1] != '\\') return {};
   // "\\server\share\": the end of the second name after the two backslashes.
   int separators = 0;
-  for (std::size_t i = 2; i < fullPath.size(); ++i) {
-    const unsigned char c = static_cast<unsigned char>(fullPath[i]);
-    if (lead[c]) {
-      ++i;
-    } else if (c == '\\') {
-      if (i == 2 || fullPath[i - 1] == '\\') return {};  // an empty server or share name
+  std::size_t nameStart = 2;
+  for (std::size_t i = 2; i < fullPath.size(); i += code.CharacterSize(fullPath, i)) {
+    if (fullPath[i] == '\\') {
+      // An empty server or share name; the byte before may be a trail byte.
+      if (i == nameStart) return {};
       if (++separators == 2) return std::string(fullPath.substr(0, i + 1));
+      nameStart = i + 1;
     }
   }
   if (separators == 1 && fullPath.back() != '\\') return std::string(fullPath) + "\\";

@@ -22,7 +22,7 @@ std::string TrimName(std::string_view text);
 
 enum class NameVerdict {
   kAccepted,
-  kTooLong,    // more than kMaxNameLength characters as typed
+  kTooLong,    // more than kMaxNameLength characters as typed (UTF-16 units)
   kEmpty,      // nothing left after trimming
   kDuplicate,  // another item already shows that name
 };
@@ -32,7 +32,7 @@ enum class NameVerdict {
 // and every other byte exact. `trimmed` receives the trimmed text whatever
 // the verdict.
 NameVerdict CheckName(std::string_view typed, const std::vector<std::string_view>& otherNames,
-                      std::string& trimmed);
+                      const CodePage& code, std::string& trimmed);
 
 // The system's MulDiv: a * b / c in 64 bits, rounded to the nearest integer
 // with halves away from zero; -1 when c is 0 or the result does not fit.
@@ -59,7 +59,7 @@ struct ShortcutProposal {
   bool mustCopy = false;
 };
 // Nothing for an empty source.
-std::optional<ShortcutProposal> ProposeShortcut(std::string_view source, bool sourceIsFolder, const LeadBytes& lead);
+std::optional<ShortcutProposal> ProposeShortcut(std::string_view source, bool sourceIsFolder, const CodePage& code);
 
 // "<group>\<name>.EXT" for a new shortcut.
 std::string NewShortcutPath(std::string_view groupPath, std::string_view name, const ShortcutProposal& proposal);
@@ -68,10 +68,10 @@ std::string NewShortcutPath(std::string_view groupPath, std::string_view name, c
 // extension of its old file name in the old letter case, and no dot when the
 // old file had none.
 std::string RenamedShortcutPath(std::string_view groupPath, std::string_view name, std::string_view oldPath,
-                                const LeadBytes& lead);
+                                const CodePage& code);
 
 // The root of a full path whose volume answers for it: "C:\" for a drive
 // path, "\\server\share\" for a network path; empty for anything else.
-std::string VolumeRootOf(std::string_view fullPath, const LeadBytes& lead);
+std::string VolumeRootOf(std::string_view fullPath, const CodePage& code);
 
 }  // namespace qv

@@ -63,6 +63,31 @@ TEST(PathText, TextIsCutBetweenCharacters) {
   EXPECT_EQ(4u, FittingLength(kanji, 4, kSingleByte));
 }
 
+TEST(PathText, Utf8IsCutAndCountedByWholeCharacters) {
+  const CodePage utf8 = CodePage::Utf8();
+  // "a", alpha (2 bytes), a kana (3), a check mark (3), a clef beyond the
+  // Basic Multilingual Plane (4).
+  const std::string text = "a\xCE\xB1\xE3\x81\x82\xE2\x9C\x93\xF0\x9D\x84\x9E";
+  EXPECT_EQ(1u, FittingLength(text, 2, utf8));
+  EXPECT_EQ(3u, FittingLength(text, 5, utf8));
+  EXPECT_EQ(9u, FittingLength(text, 12, utf8));
+  EXPECT_EQ(13u, FittingLength(text, 13, utf8));
+  EXPECT_EQ(6u, Utf16Length(text, utf8));  // the clef takes two
+  EXPECT_EQ(13u, Utf16Length(text, kSingleByte));
+  EXPECT_EQ(3u, Utf16Length("a\x83\x5C\x83", ShiftJis()));
+  // Bytes that begin no whole character stand alone: a cut sequence, a
+  // stray continuation byte, an overlong form and a surrogate.
+  EXPECT_EQ(1u, utf8.CharacterSize("\xE3\x81", 0));
+  EXPECT_EQ(1u, utf8.CharacterSize("\x81\x82", 0));
+  EXPECT_EQ(1u, utf8.CharacterSize("\xC0\xAF", 0));
+  EXPECT_EQ(1u, utf8.CharacterSize("\xED\xA0\x80", 0));
+  EXPECT_EQ(4u, FittingLength("\xE3\x81\xCE\xB1", 4, utf8));
+  // No byte of a character is a backslash or a dot; names come out whole.
+  EXPECT_EQ("\xE2\x9C\x93 \xCE\xB1.lnk", GetFileNameOnly("C:\\Q\\\xCE\xA9\\\xE2\x9C\x93 \xCE\xB1.lnk", utf8));
+  EXPECT_EQ("\xCE\xA9", GetBaseTitle("C:\\Q\\\xCE\xA9", utf8));
+  EXPECT_EQ("C:\\\xCE\xB1\xCE\xB2\\", ProgramFolderOf("C:\\\xCE\xB1\xCE\xB2\\q.exe", utf8));
+}
+
 TEST(ProgramFolder, OwnFolderUnlessTheWholePathNamesABuildOutput) {
   EXPECT_EQ("C:\\PROGRAMS\\QUORVEL\\", ProgramFolderOf("C:\\Programs\\Quorvel\\Quorvel.exe", kSingleByte));
   EXPECT_EQ("C:\\SRC\\", ProgramFolderOf("C:\\src\\Debug\\QUORVEL.EXE", kSingleByte));

@@ -9,9 +9,9 @@ namespace qv {
 namespace {
 
 NameVerdict Check(const std::string& typed, const std::vector<std::string_view>& others,
-                  std::string* trimmedOut = nullptr) {
+                  std::string* trimmedOut = nullptr, const CodePage& code = CodePage()) {
   std::string trimmed = "stale";
-  const NameVerdict verdict = CheckName(typed, others, trimmed);
+  const NameVerdict verdict = CheckName(typed, others, code, trimmed);
   if (trimmedOut != nullptr) *trimmedOut = trimmed;
   return verdict;
 }
@@ -41,6 +41,11 @@ TEST(SetupRules, EightyCharactersAreTheLimitCountedBeforeTrimming) {
   EXPECT_EQ(NameVerdict::kTooLong, Check(std::string(81, 'x'), {}));
   // An over-long initial text of blanks is refused for its length first.
   EXPECT_EQ(NameVerdict::kTooLong, Check(std::string(79, 'x') + "  ", {}));
+  // Characters, not bytes: eighty Greek letters take 160 bytes in UTF-8.
+  std::string greek;
+  for (int i = 0; i < 80; ++i) greek += "\xCE\xB1";
+  EXPECT_EQ(NameVerdict::kAccepted, Check(greek, {}, nullptr, CodePage::Utf8()));
+  EXPECT_EQ(NameVerdict::kTooLong, Check(greek + "x", {}, nullptr, CodePage::Utf8()));
 }
 
 TEST(SetupRules, APathSeparatorMakesNoSingleFolderButATrailByteDoesNot) {
