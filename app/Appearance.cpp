@@ -1,10 +1,13 @@
 #include "Appearance.h"
 
+#include <algorithm>
 #include <cstring>
+#include <cwchar>
 #include <vector>
 
 #include "Handles.h"
 #include "LauncherApp.h"
+#include "ShellHelpers.h"
 
 namespace qv {
 
@@ -45,39 +48,47 @@ COLORREF ReadColorValue(const std::string& keyPath, const char* name, COLORREF f
 std::string ReadTextValue(const std::string& keyPath, const char* name) {
   const UniqueRegKey key = OpenForReading(keyPath);
   if (!key) return std::string();
-  // The value may grow between asking its size and reading it.
-  for (int attempt = 0; attempt < 4; ++attempt) {
-    DWORD type = 0, size = 0;
-    if (RegQueryValueExA(key.get(), name, nullptr, &type, nullptr, &size) != ERROR_SUCCESS || type != REG_SZ)
-      return std::string();
-    std::vector<char> buffer(static_cast<std::size_t>(size) + 1, '\0');
-    DWORD read = size;
+  DWORD type = 0, size = 0;
+  if (RegQueryValueExA(key.get(), name, nullptr, &type, nullptr, &size) != ERROR_SUCCESS || type != REG_SZ)
+    return std::string();
+  // The size asked for first may be the stored UTF-16 size, short of the
+  // same text in UTF-8, and the value may grow meanwhile: more room until
+  // it fits.
+  // Nothing kept here comes near the limit; a value that does is no setting.
+  constexpr std::size_t kMostRoom = std::size_t{16} << 20;
+  std::size_t room = static_cast<std::size_t>(size) + 1;
+  for (int attempt = 0; attempt < 8 && room <= kMostRoom; ++attempt) {
+    std::vector<char> buffer(room, '\0');
+    DWORD read = static_cast<DWORD>(room - 1);
     const LONG status =
         RegQueryValueExA(key.get(), name, nullptr, &type, reinterpret_cast<BYTE*>(buffer.data()), &read);
-    if (status == ERROR_MORE_DATA) continue;
+    if (status == ERROR_MORE_DATA) {
+      room = std::max<std::size_t>(room * 2, static_cast<std::size_t>(read) + 1);
+      continue;
+    }
     if (status != ERROR_SUCCESS || type != REG_SZ) return std::string();
     // The stored bytes need not end in a terminator; the extra byte is one.
-    return std::string(buffer.data(), strnlen(buffer.data(), read));
+    return std::string(buffer.data(), strnlen(buffer.data(), read < room ? read : room - 1));
   }
   return std::string();
 }
 
-LOGFONTA DefaultPopupFont() {
-  LOGFONTA wanted = {};
+LOGFONTW DefaultPopupFont() {
+  LOGFONTW wanted = {};
   wanted.lfHeight = DefaultFontHeight(ScreenDpi());
   wanted.lfCharSet = DEFAULT_CHARSET;
-  lstrcpynA(wanted.lfFaceName, "Arial", LF_FACESIZE);
+  lstrcpynW(wanted.lfFaceName, L"Arial", LF_FACESIZE);
   // The description the system keeps for that font, if it makes one.
-  const UniqueFont font(CreateFontIndirectA(&wanted));
-  LOGFONTA made = {};
-  if (font && GetObjectA(font.get(), sizeof made, &made) == sizeof made) return made;
+  const UniqueFont font(CreateFontIndirectW(&wanted));
+  LOGFONTW made = {};
+  if (font && GetObjectW(font.get(), sizeof made, &made) == sizeof made) return made;
   return wanted;
 }
 
-LOGFONTA ReadFontRecord(const std::string& keyPath) {
+LOGFONTW ReadFontRecord(const std::string& keyPath) {
   const std::string record = ReadTextValue(keyPath, "Font");
   if (record.empty()) return DefaultPopupFont();
-  LOGFONTA font = ToLogFont(ParseFontRecord(record));
+  LOGFONTW font = ToLogFont(ParseFontRecord(record));
   // Records written before the resolution was kept are taken as meant for
   // this screen, as they always were.
   const DWORD stored = ReadColorValue(keyPath, "FontDpi", 0);
@@ -85,7 +96,7 @@ LOGFONTA ReadFontRecord(const std::string& keyPath) {
   return font;
 }
 
-bool WriteFontRecord(const std::string& keyPath, const LOGFONTA& font) {
+bool WriteFontRecord(const std::string& keyPath, const LOGFONTW& font) {
   const UniqueRegKey key = OpenForWriting(keyPath);
   const std::string record = FormatFontRecord(ToFontRecord(font));
   const DWORD dpi = static_cast<DWORD>(ScreenDpi());
@@ -103,8 +114,8 @@ bool WriteColorValue(const std::string& keyPath, const char* name, COLORREF colo
                                sizeof value) == ERROR_SUCCESS;
 }
 
-LOGFONTA ToLogFont(const FontRecord& r) {
-  LOGFONTA font = {};
+LOGFONTW ToLogFont(const FontRecord& r) {
+  LOGFONTW font = {};
   font.lfHeight = r.height;
   font.lfWidth = r.width;
   font.lfEscapement = r.escapement;
@@ -118,12 +129,15 @@ LOGFONTA ToLogFont(const FontRecord& r) {
   font.lfClipPrecision = r.clipPrecision;
   font.lfQuality = r.quality;
   font.lfPitchAndFamily = r.pitchAndFamily;
-  // The record's face name is at most kMaxFaceName bytes: it always fits.
-  std::memcpy(font.lfFaceName, r.faceName.data(), r.faceName.size() < LF_FACESIZE ? r.faceName.size() : LF_FACESIZE - 1);
+  const std::wstring face = WideText(r.faceName);
+  std::size_t length = face.size() < kMaxFaceName ? face.size() : kMaxFaceName;
+  // Half a surrogate pair names no character.
+  if (length > 0 && length < face.size() && IS_HIGH_SURROGATE(face[length - 1])) --length;
+  std::copy_n(face.data(), length, font.lfFaceName);
   return font;
 }
 
-FontRecord ToFontRecord(const LOGFONTA& font) {
+FontRecord ToFontRecord(const LOGFONTW& font) {
   FontRecord r;
   r.height = font.lfHeight;
   r.width = font.lfWidth;
@@ -139,7 +153,7 @@ FontRecord ToFontRecord(const LOGFONTA& font) {
   r.quality = font.lfQuality;
   r.pitchAndFamily = font.lfPitchAndFamily;
   // A face name without its terminator is read no further than LOGFONT goes.
-  r.faceName.assign(font.lfFaceName, strnlen(font.lfFaceName, kMaxFaceName));
+  r.faceName = CodePageText(std::wstring_view(font.lfFaceName, wcsnlen(font.lfFaceName, kMaxFaceName)));
   return r;
 }
 

@@ -27,15 +27,19 @@ std::string ReadTextValue(const std::string& keyPath, const char* name);
 // The stored popup font; Arial 11 point for this screen when none is stored.
 // Its height is for the screen's resolution now: a record kept at another
 // one ("FontDpi") is scaled to it, so the font keeps its size in points.
-LOGFONTA ReadFontRecord(const std::string& keyPath);
+// The face name is kept in UTF-16: a LOGFONTA holds 31 bytes, fewer than the
+// 31 characters of a face name in UTF-8.
+LOGFONTW ReadFontRecord(const std::string& keyPath);
 // Writes the record and the resolution its height is meant for.
-bool WriteFontRecord(const std::string& keyPath, const LOGFONTA& font);
+bool WriteFontRecord(const std::string& keyPath, const LOGFONTW& font);
 bool WriteColorValue(const std::string& keyPath, const char* name, COLORREF color);
 
 // Arial 11 point for the screen's vertical resolution, as the system makes it.
-LOGFONTA DefaultPopupFont();
+LOGFONTW DefaultPopupFont();
 
-LOGFONTA ToLogFont(const FontRecord& record);
-FontRecord ToFontRecord(const LOGFONTA& font);
+// The record's face name, in the program's code page, is cut to the
+// kMaxFaceName characters a LOGFONT holds, never inside a character.
+LOGFONTW ToLogFont(const FontRecord& record);
+FontRecord ToFontRecord(const LOGFONTW& font);
 
 }  // namespace qv

@@ -50,16 +50,19 @@ void PutLauncherShortcut(HWND owner, int folder, const std::string& launcher) {
 bool GetSpecialFolderPath(HWND owner, int folder, std::string& path) {
   LPITEMIDLIST items = nullptr;
   if (FAILED(SHGetSpecialFolderLocation(owner, folder, &items))) return false;
-  char buffer[MAX_PATH] = {};
-  const bool found = SHGetPathFromIDListA(items, buffer) != FALSE;
+  // Wide: a narrow answer holds MAX_PATH bytes, which a user's folder with
+  // a long name in UTF-8 outgrows.
+  wchar_t buffer[MAX_PATH] = {};
+  const bool found = SHGetPathFromIDListW(items, buffer) != FALSE;
   ComPtr<IMalloc> shellMemory;
   if (SUCCEEDED(SHGetMalloc(shellMemory.put()))) {
     shellMemory->Free(items);
   } else {
     CoTaskMemFree(items);  // the same allocator, reached without the shell
   }
-  if (found) path = buffer;
-  return found;
+  if (!found) return false;
+  // A name the code page cannot hold names no folder here.
+  return NarrowPath(buffer, path);
 }
 
 void RunFirstTimeSetup(HWND owner, const std::string& programFolder) {

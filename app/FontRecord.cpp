@@ -99,7 +99,6 @@ FontRecord ParseFontRecord(std::string_view record) {
   ExtractToken(cursor, "|", "", "", record, token);
   // A face name stops at an embedded terminator, as it would in LOGFONT.
   font.faceName = token.substr(0, token.find('\0'));
-  if (font.faceName.size() > kMaxFaceName) font.faceName.resize(kMaxFaceName);
   return font;
 }
 
@@ -115,7 +114,7 @@ std::string FormatFontRecord(const FontRecord& font) {
     record += '|';
   }
   const std::string_view face(font.faceName);
-  record += face.substr(0, face.find('\0')).substr(0, kMaxFaceName);
+  record += face.substr(0, face.find('\0'));
   return record;
 }
 

@@ -1,6 +1,6 @@
 // The popup font as stored in the registry: the fourteen members of a
 // LOGFONT joined by "|", and the tokenizer that splits such text. Free of
-// the platform; the Win32 side copies between FontRecord and LOGFONTA.
+// the platform; the Win32 side copies between FontRecord and LOGFONTW.
 #pragma once
 
 #include <cstddef>
@@ -10,11 +10,12 @@
 
 namespace qv {
 
-// A face name holds at most this many bytes (LOGFONT keeps 32 with the
-// terminator).
+// A LOGFONT holds a face name of at most this many UTF-16 characters (32
+// with the terminator); the record keeps the name in the code page, where
+// one character may take several bytes.
 constexpr std::size_t kMaxFaceName = 31;
 
-// The members of LOGFONTA in their declared order.
+// The members of LOGFONT in their declared order.
 struct FontRecord {
   int32_t height = 0;
   int32_t width = 0;
@@ -29,7 +30,7 @@ struct FontRecord {
   uint8_t clipPrecision = 0;
   uint8_t quality = 0;
   uint8_t pitchAndFamily = 0;
-  std::string faceName;  // never longer than kMaxFaceName
+  std::string faceName;  // in the program's code page, without terminator
 
   bool operator==(const FontRecord& other) const;
 };
@@ -48,8 +49,10 @@ bool ExtractToken(std::size_t& cursor, std::string_view delimiters, std::string_
 int32_t ParseRecordNumber(std::string_view token);
 
 // Never fails: what cannot be read becomes 0, a missing face name empty, a
-// face name longer than a LOGFONT holds is cut to kMaxFaceName bytes, and
-// anything after the fourteenth field is ignored.
+// face name ends at an embedded terminator, and anything after the
+// fourteenth field is ignored. A face name is cut to what a LOGFONT holds
+// only where it becomes one, in characters: bytes alone cannot tell where
+// a character of UTF-8 ends.
 FontRecord ParseFontRecord(std::string_view record);
 // "%ld|%ld|%ld|%ld|%ld|%d|%d|%d|%d|%d|%d|%d|%d|%s", byte members unsigned.
 std::string FormatFontRecord(const FontRecord& font);

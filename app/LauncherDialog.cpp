@@ -374,9 +374,9 @@ void LauncherDialog::SaveFontRecord() { WriteFontRecord(AppearanceKeyPath(), log
 bool LauncherDialog::MakePopupFont(int dpi) {
   // logFont is measured at the screen's resolution, as the font dialog
   // measures it; the popup's monitor may have another scale by now.
-  LOGFONTA scaled = logFont;
+  LOGFONTW scaled = logFont;
   scaled.lfHeight = ScaleFontHeight(logFont.lfHeight, ScreenDpi(), dpi);
-  popupFont.reset(CreateFontIndirectA(&scaled));
+  popupFont.reset(CreateFontIndirectW(&scaled));
   popupFontDpi = dpi;
   return static_cast<bool>(popupFont);
 }

@@ -181,7 +181,7 @@ class LauncherDialog : public DialogT<LauncherDialog>, private ShortcutListOwner
   COLORREF foregroundColor = 0;
   COLORREF backgroundColor = 0;
   UniqueBrush backgroundBrush;
-  LOGFONTA logFont = {};
+  LOGFONTW logFont = {};
   UniqueFont popupFont;
   int popupFontDpi = 0;  // the scale popupFont was made for
 

@@ -48,6 +48,7 @@ add_library(quorvel_app STATIC
   setup/SetupShortcuts.cpp
   setup/ShortcutWizard.cpp
   win/Dialog.cpp
+  win/Text.cpp
 )
 target_include_directories(quorvel_app PUBLIC app popup setup shell win resources)
 target_compile_options(quorvel_app PRIVATE ${QV_WARNINGS})

@@ -57,6 +57,7 @@ BrandingText "Quorvel! ${QV_VERSION}"
 !include LogicLib.nsh
 !include x64.nsh
 !include FileFunc.nsh
+!include WinVer.nsh
 
 !define MUI_ICON "${QV_ICON}"
 !define MUI_UNICON "${QV_ICON}"
@@ -233,7 +234,8 @@ FunctionEnd
 ; $0 := 1 when $INSTDIR's path comes back whole from the ANSI code page.
 ; The launcher is a narrow-string program: it knows its folder only by that
 ; form, where a character the code page lacks turns into '?' or a look-alike
-; and names another folder or none.
+; and names another folder or none. From Windows 10 version 1903 (build
+; 18362) on, the launcher runs in UTF-8, which holds every path.
 Function IsNarrowFolder
   Push $1
   Push $2
@@ -243,6 +245,7 @@ Function IsNarrowFolder
   System::Call 'kernel32::GetACP() i .r1'
   ; A UTF-8 code page holds every character.
   ${If} $1 <> 65001
+  ${AndIfNot} ${AtLeastBuild} 18362
     ; Two bytes for each UTF-16 unit at most, and the terminator.
     StrLen $2 $INSTDIR
     IntOp $2 $2 * 2

@@ -37,27 +37,33 @@ void Unlink(std::vector<std::unique_ptr<Record>>& list, const Record* record) {
 
 // A directory search without the short names, which nothing here reads,
 // and in large batches: thousands of shortcuts are read at every start.
-HANDLE FindFirst(const std::string& pattern, WIN32_FIND_DATAA& found) {
-  return FindFirstFileExA(pattern.c_str(), FindExInfoBasic, &found, FindExSearchNameMatch, nullptr,
+// Wide, because a narrow entry holds MAX_PATH bytes: a long name in UTF-8
+// would come back cut.
+HANDLE FindFirst(const std::string& pattern, WIN32_FIND_DATAW& found) {
+  const std::wstring wide = WideText(pattern);
+  if (wide.empty()) return INVALID_HANDLE_VALUE;
+  return FindFirstFileExW(wide.c_str(), FindExInfoBasic, &found, FindExSearchNameMatch, nullptr,
                           FIND_FIRST_EX_LARGE_FETCH);
 }
 
-bool IsDots(const char* name) { return lstrcmpA(name, ".") == 0 || lstrcmpA(name, "..") == 0; }
+bool IsDots(const wchar_t* name) { return lstrcmpW(name, L".") == 0 || lstrcmpW(name, L"..") == 0; }
 
 // One group folder and the files directly in it; false when memory ran out.
 // The group stays listed with the shortcuts added until then.
-bool LoadGroupFolder(GroupList& groups, const std::string& programFolder, const char* folderName,
+bool LoadGroupFolder(GroupList& groups, const std::string& programFolder, const std::string& folderName,
                      const std::atomic<bool>* cancel) {
   ProgramGroup* group = AddGroup(groups, programFolder + folderName);
   if (group == nullptr) return false;
-  WIN32_FIND_DATAA file;
+  WIN32_FIND_DATAW file;
   const UniqueFind files(FindFirst(group->path + "\\*.*", file));
   if (!files) return true;  // an unreadable folder is a group without shortcuts
   do {
     if (cancel != nullptr && cancel->load(std::memory_order_relaxed)) return true;
     if (file.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
-    if (AddShortcut(*group, group->path + "\\" + file.cFileName) == nullptr) return false;
-  } while (FindNextFileA(files.get(), &file));
+    const std::string name = CodePageText(file.cFileName);
+    if (name.empty()) continue;  // no name to reach it by
+    if (AddShortcut(*group, group->path + "\\" + name) == nullptr) return false;
+  } while (FindNextFileW(files.get(), &file));
   return true;
 }
 
@@ -92,23 +98,26 @@ bool ReadGroups(GroupList& groups, const std::string& programFolder, std::string
                 const std::atomic<bool>* cancel) {
   ClearGroups(groups);
   failedFolder.clear();
-  WIN32_FIND_DATAA entry = {};
+  WIN32_FIND_DATAW entry = {};
+  std::string name;
   try {
     const UniqueFind folders(FindFirst(programFolder + "*.*", entry));
     if (!folders) return true;
     do {
       if (cancel != nullptr && cancel->load(std::memory_order_relaxed)) return false;
       if ((entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 || IsDots(entry.cFileName)) continue;
-      if (!LoadGroupFolder(groups, programFolder, entry.cFileName, cancel)) {
-        failedFolder = entry.cFileName;
+      name = CodePageText(entry.cFileName);
+      if (name.empty()) continue;  // no name to reach it by
+      if (!LoadGroupFolder(groups, programFolder, name, cancel)) {
+        failedFolder = name;
         return false;
       }
-    } while (FindNextFileA(folders.get(), &entry));
+    } while (FindNextFileW(folders.get(), &entry));
   } catch (const std::bad_alloc&) {
     // A search pattern or the name did not fit: the same report, for the
     // folder at hand.
     try {
-      failedFolder = entry.cFileName;
+      failedFolder = name;
     } catch (const std::bad_alloc&) {
     }
     return false;

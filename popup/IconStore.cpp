@@ -12,6 +12,7 @@
 #include <set>
 #include <vector>
 
+#include "ShellHelpers.h"
 #include "resource.h"
 
 namespace qv {
@@ -53,47 +54,57 @@ std::string TypeOf(const std::string& path) {
   return dot != std::string::npos && path[dot] == '.' ? path.substr(dot) : std::string();
 }
 
+// An icon file's name as a key: UTF-8 keeps every name apart, whatever the
+// code page.
+std::string LocationKey(const wchar_t* file) {
+  const int length = WideCharToMultiByte(CP_UTF8, 0, file, -1, nullptr, 0, nullptr, nullptr);
+  if (length <= 1) return std::string();
+  std::string key(static_cast<std::size_t>(length), '\0');
+  if (WideCharToMultiByte(CP_UTF8, 0, file, -1, key.data(), length, nullptr, nullptr) != length) return std::string();
+  key.pop_back();  // the terminator
+  return key;
+}
+
 // The icon a link names itself, read with the shell's link object: far
 // cheaper than asking the shell where it would take the icon from, and what
 // the shell then shows. False for other files and for links that name none.
-bool LinkIconLocation(const std::string& path, const std::string& type, IconLocation& where) {
+bool LinkIconLocation(const std::wstring& path, const std::string& type, IconLocation& where) {
   if (lstrcmpiA(type.c_str(), ".lnk") != 0) return false;
   // A fresh link object for each file: nothing of the last one stays.
-  ComPtr<IShellLinkA> link;
+  ComPtr<IShellLinkW> link;
   ComPtr<IPersistFile> file;
-  if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA, link.put_void())) ||
+  if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW, link.put_void())) ||
       FAILED(link->QueryInterface(IID_IPersistFile, file.put_void())))
     return false;
-  const int length = MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, nullptr, 0);
-  if (length <= 0) return false;
-  std::wstring wide(static_cast<std::size_t>(length), L'\0');
-  char iconFile[MAX_PATH] = {};
+  wchar_t iconFile[MAX_PATH] = {};
   int index = 0;
-  if (MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, &wide[0], length) <= 0 ||
-      FAILED(file->Load(wide.c_str(), STGM_READ)) ||
-      FAILED(link->GetIconLocation(iconFile, sizeof iconFile, &index)) || iconFile[0] == '\0')
+  if (FAILED(file->Load(path.c_str(), STGM_READ)) ||
+      FAILED(link->GetIconLocation(iconFile, MAX_PATH, &index)) || iconFile[0] == L'\0')
     return false;
-  iconFile[MAX_PATH - 1] = '\0';
-  where = IconLocation{iconFile, index, type};
-  return true;
+  iconFile[MAX_PATH - 1] = L'\0';
+  where = IconLocation{LocationKey(iconFile), index, type};
+  return !where.file.empty();
 }
 
 // What the shell shows for the file, and where that comes from. A location
 // this worker has already sent for the same image list is not fetched again.
+// Asked in UTF-16: a narrow answer would hold MAX_PATH bytes only.
 void Fetch(const std::string& path, Result& result, const std::set<IconLocation>* sent) {
   const std::string type = TypeOf(path);
-  SHFILEINFOA where{};
-  if (LinkIconLocation(path, type, result.location)) {
+  const std::wstring wide = WideText(path);
+  if (wide.empty()) return;
+  SHFILEINFOW where{};
+  if (LinkIconLocation(wide, type, result.location)) {
     result.located = true;
-  } else if (SHGetFileInfoA(path.c_str(), FILE_ATTRIBUTE_NORMAL, &where, sizeof where, SHGFI_ICONLOCATION) &&
-             where.szDisplayName[0] != '\0') {
-    where.szDisplayName[MAX_PATH - 1] = '\0';
-    result.location = IconLocation{where.szDisplayName, where.iIcon, type};
-    result.located = true;
+  } else if (SHGetFileInfoW(wide.c_str(), FILE_ATTRIBUTE_NORMAL, &where, sizeof where, SHGFI_ICONLOCATION) &&
+             where.szDisplayName[0] != L'\0') {
+    where.szDisplayName[MAX_PATH - 1] = L'\0';
+    result.location = IconLocation{LocationKey(where.szDisplayName), where.iIcon, type};
+    result.located = !result.location.file.empty();
   }
   if (result.located && sent != nullptr && sent->count(result.location) != 0) return;
-  SHFILEINFOA info{};
-  SHGetFileInfoA(path.c_str(), FILE_ATTRIBUTE_NORMAL, &info, sizeof info, SHGFI_ICON);
+  SHFILEINFOW info{};
+  SHGetFileInfoW(wide.c_str(), FILE_ATTRIBUTE_NORMAL, &info, sizeof info, SHGFI_ICON);
   result.icon.reset(info.hIcon);
 }
 

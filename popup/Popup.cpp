@@ -10,6 +10,7 @@
 #include "Dpi.h"
 #include "HotZone.h"
 #include "LiveZones.h"
+#include "ShellHelpers.h"
 #include "resource.h"
 
 namespace qv {
@@ -113,11 +114,14 @@ void LauncherDialog::ShowPopup() {
   }
   {
     // Measured afresh at every showing: names, font and screen may change.
+    // Names are measured and drawn in UTF-16: a narrow text would be read in
+    // the font's character set, not in the program's code page.
     WindowDc dc(hwnd());
     ScopedSelect font(dc.get(), popupFont.get());
     for (const auto& group : groupList) {
       SIZE size{};
-      GetTextExtentPoint32A(dc.get(), group->name.c_str(), static_cast<int>(group->name.size()), &size);
+      const std::wstring name = WideText(group->name);
+      GetTextExtentPoint32W(dc.get(), name.c_str(), static_cast<int>(name.size()), &size);
       in.nameWidths.push_back(size.cx);
       in.textHeight = size.cy;
     }
@@ -200,8 +204,9 @@ bool LauncherDialog::OnPaint(Message& m) {
     for (const auto& group : groupList) {
       const RECT& row = group->rowRect;
       if (row.left == -1) continue;
-      TextOutA(dc.get(), row.left + popup::kTextInset, row.top + popup::kTextInset, group->name.c_str(),
-               static_cast<int>(group->name.size()));
+      const std::wstring name = WideText(group->name);
+      TextOutW(dc.get(), row.left + popup::kTextInset, row.top + popup::kTextInset, name.c_str(),
+               static_cast<int>(name.size()));
     }
   }
   if (const ProgramGroup* framed = GroupAt(hover.hovered())) {

@@ -25,8 +25,10 @@ bool ShortcutListCtrl::Attach(HWND list, ShortcutListOwner* owner) {
   list_ = list;
   owner_ = owner;
   SetWindowLongPtrA(list_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+  // Subclassed wide, as the control was made: an ANSI procedure in between
+  // would turn the list into an ANSI window.
   original_ = reinterpret_cast<WNDPROC>(
-      SetWindowLongPtrA(list_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&ShortcutListCtrl::Proc)));
+      SetWindowLongPtrW(list_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&ShortcutListCtrl::Proc)));
   if (original_ == nullptr) {
     SetWindowLongPtrA(list_, GWLP_USERDATA, 0);
     list_ = nullptr;
@@ -38,7 +40,7 @@ bool ShortcutListCtrl::Attach(HWND list, ShortcutListOwner* owner) {
 void ShortcutListCtrl::Detach() {
   if (list_ == nullptr) return;
   if (IsWindow(list_)) {
-    SetWindowLongPtrA(list_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(original_));
+    SetWindowLongPtrW(list_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(original_));
     SetWindowLongPtrA(list_, GWLP_USERDATA, 0);
   }
   list_ = nullptr;
@@ -48,7 +50,7 @@ void ShortcutListCtrl::Detach() {
 
 LRESULT CALLBACK ShortcutListCtrl::Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   auto* self = reinterpret_cast<ShortcutListCtrl*>(GetWindowLongPtrA(window, GWLP_USERDATA));
-  if (self == nullptr) return DefWindowProcA(window, message, wParam, lParam);
+  if (self == nullptr) return DefWindowProcW(window, message, wParam, lParam);
   const WNDPROC original = self->original_;
   if (message == WM_MOUSEMOVE && self->owner_ != nullptr) {
     // The owner decides; the control's own hot tracking stays out of it.
@@ -59,7 +61,7 @@ LRESULT CALLBACK ShortcutListCtrl::Proc(HWND window, UINT message, WPARAM wParam
     return self->OnReflectedClick();
   }
   if (message == WM_NCDESTROY) self->Detach();
-  return CallWindowProcA(original, window, message, wParam, lParam);
+  return CallWindowProcW(original, window, message, wParam, lParam);
 }
 
 void ShortcutListCtrl::Clear() const {
@@ -72,7 +74,7 @@ void ShortcutListCtrl::SetImageList(HIMAGELIST images) const {
 
 bool InsertShortcutItem(HWND list, int index, const ShortcutItem& shortcut) {
   char text[kItemTextSize];
-  const std::size_t length = FittingLength(shortcut.name, kItemTextSize - 1, SystemLeadBytes());
+  const std::size_t length = FittingLength(shortcut.name, kItemTextSize - 1, SystemCodePage());
   std::memcpy(text, shortcut.name.data(), length);
   text[length] = '\0';
   LVITEMA item{};

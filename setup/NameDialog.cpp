@@ -5,6 +5,7 @@
 
 #include "Messages.h"
 #include "SetupRules.h"
+#include "ShellHelpers.h"
 #include "resource.h"
 
 namespace qv {
@@ -64,7 +65,7 @@ void NameDialog::OnOK() {
   }
 
   std::string trimmed;
-  switch (CheckName(typed, others, trimmed)) {
+  switch (CheckName(typed, others, SystemCodePage(), trimmed)) {
     case NameVerdict::kTooLong: {
       // Only an initial name can be this long; the edit takes no more.
       MessageBoxA(hwnd(), ("Please enter no more than " + std::to_string(kMaxNameLength) + " characters.").c_str(),

@@ -5,13 +5,14 @@
 
 #include <commdlg.h>
 
-#include <algorithm>
 #include <array>
+#include <cwchar>
 #include <utility>
 
 #include "Dpi.h"
 #include "FontRecord.h"
 #include "SetupRules.h"
+#include "ShellHelpers.h"
 #include "resource.h"
 
 namespace qv {
@@ -53,13 +54,14 @@ void SetupDialog::OnForegroundColor() { PickColor(foregroundColor, foregroundBru
 void SetupDialog::OnBackgroundColor() { PickColor(backgroundColor, backgroundBrush, IDC_BACKGROUND_SWATCH); }
 
 void SetupDialog::OnFont() {
-  LOGFONTA chosen = logFont;
-  CHOOSEFONTA choose{};
+  // Wide: a face name in UTF-8 can outgrow the 32 bytes of a LOGFONTA.
+  LOGFONTW chosen = logFont;
+  CHOOSEFONTW choose{};
   choose.lStructSize = sizeof(choose);
   choose.hwndOwner = hwnd();
   choose.lpLogFont = &chosen;
   choose.Flags = CF_SCREENFONTS | CF_TTONLY | CF_INITTOLOGFONTSTRUCT;
-  if (!ChooseFontA(&choose)) return;
+  if (!ChooseFontW(&choose)) return;
   logFont = chosen;
   UpdateExample();
 }
@@ -69,17 +71,15 @@ void SetupDialog::UpdateExample() {
   const int pixelsPerInch = dc ? GetDeviceCaps(dc.get(), LOGPIXELSY) : 0;
   // The face name of a LOGFONT need not be terminated when it came from
   // outside: read at most its size.
-  const char* face = logFont.lfFaceName;
-  const std::size_t faceLength =
-      static_cast<std::size_t>(std::find(face, face + LF_FACESIZE, '\0') - face);
-  SetItemText(IDC_FONT_TEXT, DescribeFont(std::string_view(face, faceLength), logFont.lfHeight, logFont.lfWeight,
-                                          logFont.lfItalic != 0, pixelsPerInch));
+  const std::string face = CodePageText(std::wstring_view(logFont.lfFaceName, wcsnlen(logFont.lfFaceName, LF_FACESIZE)));
+  SetItemText(IDC_FONT_TEXT, DescribeFont(face, logFont.lfHeight, logFont.lfWeight, logFont.lfItalic != 0,
+                                          pixelsPerInch));
   HWND example = Item(IDC_EXAMPLE);
   // The font as the popup will show it, at the scale of this dialog's
   // monitor; the old one goes only once the control has let go of it.
-  LOGFONTA shown = logFont;
+  LOGFONTW shown = logFont;
   shown.lfHeight = ScaleFontHeight(logFont.lfHeight, pixelsPerInch, WindowDpi(hwnd()));
-  if (UniqueFont font(CreateFontIndirectA(&shown)); font) {
+  if (UniqueFont font(CreateFontIndirectW(&shown)); font) {
     SendMessageA(example, WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), TRUE);
     exampleFont = std::move(font);
   }

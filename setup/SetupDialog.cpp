@@ -45,7 +45,7 @@ RouteList<SetupDialog> SetupDialog::Routes() {
 }
 
 void SetupDialog::Run(GroupList& groups, IconStore& iconStore, COLORREF& background, COLORREF& foreground,
-                      LOGFONTA& font) {
+                      LOGFONTW& font) {
   groupList = &groups;
   icons = &iconStore;
   backgroundColor = background;
@@ -228,22 +228,25 @@ void SetupDialog::OnRenameGroup() {
 }
 
 bool SetupDialog::DeleteGroupFiles(const ProgramGroup& group) {
-  WIN32_FIND_DATAA found{};
-  UniqueFind search(FindFirstFileA((group.path + "\\*.*").c_str(), &found));
+  // Wide: a narrow entry holds MAX_PATH bytes, and a long name in UTF-8
+  // would come back cut, naming no file.
+  WIN32_FIND_DATAW found{};
+  UniqueFind search(FindFirstFileW(WideText(group.path + "\\*.*").c_str(), &found));
   if (!search) return true;  // nothing in it
   do {
     if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) continue;
-    const std::string file = group.path + "\\" + found.cFileName;
+    const std::string name = CodePageText(found.cFileName);
+    const std::string file = group.path + "\\" + name;
     if (!RetriedWhileInUse([&file] { return DeleteFileA(file.c_str()) != FALSE; })) {
       const std::string error = GetLastErrorText();
       search.reset();
       ShowWarningMessage(hwnd(), "File I/O Error",
                          {"Quorvel! was unable to delete the following item in the",
-                          "program group \"" + group.name + "\":", "", found.cFileName, "", "Error Information:", "",
+                          "program group \"" + group.name + "\":", "", name, "", "Error Information:", "",
                           error});
       return false;
     }
-  } while (FindNextFileA(search.get(), &found));
+  } while (FindNextFileW(search.get(), &found));
   return true;
 }
 

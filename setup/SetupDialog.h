@@ -23,7 +23,7 @@ class SetupDialog : public DialogT<SetupDialog> {
   // Runs the dialog on the launcher's groups and their icons. The three
   // values are read at the start and written back at the end, however the
   // dialog ended.
-  void Run(GroupList& groups, IconStore& icons, COLORREF& background, COLORREF& foreground, LOGFONTA& font);
+  void Run(GroupList& groups, IconStore& icons, COLORREF& background, COLORREF& foreground, LOGFONTW& font);
   // A shortcut's icon has come: shown if its group is the one listed.
   void ShowIcon(const ProgramGroup& group, const ShortcutItem& item);
 
@@ -79,7 +79,7 @@ class SetupDialog : public DialogT<SetupDialog> {
   IconStore* icons = nullptr;
   COLORREF backgroundColor = 0;
   COLORREF foregroundColor = 0;
-  LOGFONTA logFont = {};
+  LOGFONTW logFont = {};
   UniqueFont exampleFont;
   UniqueBrush backgroundBrush;
   UniqueBrush foregroundBrush;

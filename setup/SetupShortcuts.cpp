@@ -74,7 +74,7 @@ void SetupDialog::CreateShortcutInGroup(const std::string& source, const std::st
   ProgramGroup* group = SelectedGroup();
   if (group == nullptr) return;
 
-  const auto proposal = ProposeShortcut(source, IsFolder(source), SystemLeadBytes());
+  const auto proposal = ProposeShortcut(source, IsFolder(source), SystemCodePage());
   if (!proposal) {
     ShowWarningMessage(hwnd(), "Shell Error", ShellErrorLines(source));
     return;
@@ -161,7 +161,7 @@ void SetupDialog::OnRenameShortcut() {
   NameDialog ask(hwnd());
   if (!ask.Run(name, group, item, *groupList)) return;
 
-  const std::string path = RenamedShortcutPath(group->path, name, item->path, SystemLeadBytes());
+  const std::string path = RenamedShortcutPath(group->path, name, item->path, SystemCodePage());
   if (!NamesOneEntry(name) || !RetriedWhileInUse([&] { return RenamePath(item->path, path); })) {
     const std::string error = GetLastErrorText();
     ShowWarningMessage(hwnd(), "File I/O Error",

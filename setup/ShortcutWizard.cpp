@@ -37,7 +37,7 @@ void ShowUnsupportedName(HWND owner, const std::string& path) {
 }
 
 bool ItemExists(const std::string& commandLine) {
-  const std::string root = VolumeRootOf(FullPathOf(commandLine), SystemLeadBytes());
+  const std::string root = VolumeRootOf(FullPathOf(commandLine), SystemCodePage());
   if (root.empty()) return false;
   if (!GetVolumeInformationA(root.c_str(), nullptr, 0, nullptr, nullptr, nullptr, nullptr, 0)) return false;
   WIN32_FIND_DATAA found{};

@@ -12,18 +12,21 @@
 
 namespace qv {
 
-const LeadBytes& SystemLeadBytes() {
-  static const LeadBytes lead = [] {
-    LeadBytes bytes;
+const CodePage& SystemCodePage() {
+  static const CodePage code = [] {
+    // The program asks for UTF-8; a Windows before 10 version 1903 keeps the
+    // system's own code page.
+    if (GetACP() == CP_UTF8) return CodePage::Utf8();
+    LeadBytes lead;
     CPINFO info = {};
     if (GetCPInfo(CP_ACP, &info)) {
       // Pairs of inclusive ranges, ended by a zero pair.
       for (int i = 0; i + 1 < MAX_LEADBYTES && info.LeadByte[i] != 0; i += 2)
-        for (unsigned b = info.LeadByte[i]; b <= info.LeadByte[i + 1] && b < 256; ++b) bytes.set(b);
+        for (unsigned b = info.LeadByte[i]; b <= info.LeadByte[i + 1] && b < 256; ++b) lead.set(b);
     }
-    return bytes;
+    return CodePage(lead);
   }();
-  return lead;
+  return code;
 }
 
 std::string GetModulePath() {
@@ -38,7 +41,7 @@ std::string GetModulePath() {
   }
 }
 
-std::string GetProgramFolder() { return ProgramFolderOf(GetModulePath(), SystemLeadBytes()); }
+std::string GetProgramFolder() { return ProgramFolderOf(GetModulePath(), SystemCodePage()); }
 
 bool NarrowPath(const std::wstring& path, std::string& narrow) {
   narrow.clear();
@@ -63,12 +66,12 @@ bool NarrowPath(const std::wstring& path, std::string& narrow) {
   return !lost && narrow.find_first_of("?*") == std::string::npos;
 }
 
-std::string GetExtension(const std::string& path) { return GetExtension(path, SystemLeadBytes()); }
-std::string GetFileNameOnly(const std::string& path) { return GetFileNameOnly(path, SystemLeadBytes()); }
-std::string GetBaseTitle(const std::string& path) { return GetBaseTitle(path, SystemLeadBytes()); }
+std::string GetExtension(const std::string& path) { return GetExtension(path, SystemCodePage()); }
+std::string GetFileNameOnly(const std::string& path) { return GetFileNameOnly(path, SystemCodePage()); }
+std::string GetBaseTitle(const std::string& path) { return GetBaseTitle(path, SystemCodePage()); }
 
 bool NamesOneEntry(const std::string& name) {
-  if (!name.empty() && IsSingleFolderName(name, SystemLeadBytes())) return true;
+  if (!name.empty() && IsSingleFolderName(name, SystemCodePage())) return true;
   SetLastError(ERROR_INVALID_NAME);
   return false;
 }
@@ -88,21 +91,20 @@ HRESULT CreateShellLink(const std::string& linkPath, const ShellLinkSpec& conten
   result = link->QueryInterface(IID_IPersistFile, file.put_void());
   if (FAILED(result)) return result;
 
-  const int wideLength = MultiByteToWideChar(CP_ACP, MB_PRECOMPOSED, linkPath.c_str(), -1, nullptr, 0);
-  if (wideLength <= 0) return HRESULT_FROM_WIN32(GetLastError());
-  std::vector<wchar_t> widePath(static_cast<std::size_t>(wideLength));
-  if (MultiByteToWideChar(CP_ACP, MB_PRECOMPOSED, linkPath.c_str(), -1, widePath.data(), wideLength) <= 0)
-    return HRESULT_FROM_WIN32(GetLastError());
-  return file->Save(widePath.data(), TRUE);
+  const std::wstring widePath = WideText(linkPath);
+  if (widePath.empty()) return HRESULT_FROM_WIN32(ERROR_NO_UNICODE_TRANSLATION);
+  return file->Save(widePath.c_str(), TRUE);
 }
 
 namespace {
 
 // The name a file or folder has on disk, letter case included.
 std::string StoredName(const std::string& path) {
-  WIN32_FIND_DATAA found{};
-  UniqueFind search(FindFirstFileA(path.c_str(), &found));
-  return search ? std::string(found.cFileName) : std::string();
+  WIN32_FIND_DATAW found{};
+  const std::wstring wide = WideText(path);
+  if (wide.empty()) return std::string();
+  UniqueFind search(FindFirstFileW(wide.c_str(), &found));
+  return search ? CodePageText(found.cFileName) : std::string();
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "PathText.h"
+#include "Text.h"
 
 namespace qv {
 
@@ -19,8 +20,8 @@ struct ShellLinkSpec {
   WORD iconIndex = 0;
 };
 
-// The lead bytes of the ANSI code page, read once.
-const LeadBytes& SystemLeadBytes();
+// The ANSI code page of this program, read once.
+const CodePage& SystemCodePage();
 
 // The running executable's full path, however long it is.
 std::string GetModulePath();

@@ -1,5 +1,7 @@
 #include "Dialog.h"
 
+#include "Text.h"
+
 namespace qv {
 
 namespace {
@@ -49,7 +51,10 @@ Dialog::~Dialog() {
 INT_PTR Dialog::RunModal() {
   ending_ = false;
   result_ = IDCANCEL;
-  HWND created = CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(templateId_), owner_,
+  // A Unicode dialog and a Unicode message loop: typed characters reach the
+  // controls whole, and an edit's limit counts characters, not bytes. The
+  // program's own text still goes in and out in its code page.
+  HWND created = CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(templateId_), owner_,
                                     &Dialog::DialogProc, reinterpret_cast<LPARAM>(this));
   if (created == nullptr) return -1;
 
@@ -61,16 +66,16 @@ INT_PTR Dialog::RunModal() {
 
   MSG msg;
   while (!ending_ && hwnd_ != nullptr) {
-    const BOOL got = GetMessageA(&msg, nullptr, 0, 0);
+    const BOOL got = GetMessageW(&msg, nullptr, 0, 0);
     if (got == 0) {
       // Leave the quit request for whoever runs the outer loop.
       PostQuitMessage(static_cast<int>(msg.wParam));
       break;
     }
     if (got == -1) break;
-    if (!PreTranslateMessage(msg) && !IsDialogMessageA(hwnd_, &msg)) {
+    if (!PreTranslateMessage(msg) && !IsDialogMessageW(hwnd_, &msg)) {
       TranslateMessage(&msg);
-      DispatchMessageA(&msg);
+      DispatchMessageW(&msg);
     }
     if (hwnd_ != nullptr && !ending_ && WantsIdleCall(msg)) OnIdle();
   }
@@ -89,13 +94,16 @@ void Dialog::EndModal(INT_PTR result) {
 }
 
 std::string Dialog::GetItemText(int id) const {
+  // Read in UTF-16 and converted here: a narrow length may be short of the
+  // same text in UTF-8, which would then come back cut.
   HWND item = Item(id);
-  const int length = GetWindowTextLengthA(item);
+  const int length = GetWindowTextLengthW(item);
   if (length <= 0) return std::string();
-  std::string text(static_cast<std::size_t>(length), '\0');
-  const int got = GetWindowTextA(item, &text[0], length + 1);
-  text.resize(got > 0 ? static_cast<std::size_t>(got) : 0);
-  return text;
+  std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+  const int got = GetWindowTextW(item, &text[0], length + 1);
+  if (got <= 0) return std::string();
+  text.resize(static_cast<std::size_t>(got));
+  return CodePageText(text);
 }
 
 void Dialog::SetItemText(int id, const std::string& text) { SetDlgItemTextA(hwnd_, id, text.c_str()); }

@@ -44,9 +44,9 @@ int ScreenLogPixelsY() {
 TEST_F(AppearanceTest, NothingStoredMeansYellowOnBlackInArialElevenPoint) {
   EXPECT_EQ(0x0000FFFFu, qv::ReadColorValue(key, "ForegroundColor", qv::kDefaultForeground));
   EXPECT_EQ(0u, qv::ReadColorValue(key, "BackgroundColor", qv::kDefaultBackground));
-  const LOGFONTA font = qv::ReadFontRecord(key);
+  const LOGFONTW font = qv::ReadFontRecord(key);
   EXPECT_EQ(qv::DefaultFontHeight(ScreenLogPixelsY()), font.lfHeight);
-  EXPECT_STREQ("Arial", font.lfFaceName);
+  EXPECT_STREQ(L"Arial", font.lfFaceName);
   if (ScreenLogPixelsY() == 96) {
     EXPECT_EQ("-14|0|0|0|0|0|0|0|1|0|0|0|0|Arial", qv::FormatFontRecord(qv::ToFontRecord(font)));
   }
@@ -64,10 +64,10 @@ TEST_F(AppearanceTest, WrittenValuesReadBackExactly) {
   EXPECT_EQ(RGB(1, 2, 3), qv::ReadColorValue(key, "ForegroundColor", 0));
   EXPECT_EQ(RGB(250, 251, 252), qv::ReadColorValue(key, "BackgroundColor", 0));
   EXPECT_EQ(times, qv::ReadTextValue(key, "Font"));
-  const LOGFONTA font = qv::ReadFontRecord(key);
+  const LOGFONTW font = qv::ReadFontRecord(key);
   EXPECT_EQ(700, font.lfWeight);
   EXPECT_EQ(204, font.lfCharSet);
-  EXPECT_STREQ("Times New Roman", font.lfFaceName);
+  EXPECT_STREQ(L"Times New Roman", font.lfFaceName);
   EXPECT_EQ(static_cast<DWORD>(ScreenLogPixelsY()), qv::ReadColorValue(key, "FontDpi", 0));
 
   // Kept at another scale, the record keeps its size in points here; a
@@ -88,34 +88,34 @@ TEST_F(AppearanceTest, ValuesOfAnotherTypeOrSizeGiveTheDefaults) {
   Store("Font", REG_DWORD, &number, sizeof number);
   EXPECT_EQ(qv::kDefaultForeground, qv::ReadColorValue(key, "ForegroundColor", qv::kDefaultForeground));
   EXPECT_EQ(qv::kDefaultBackground, qv::ReadColorValue(key, "BackgroundColor", qv::kDefaultBackground));
-  EXPECT_STREQ("Arial", qv::ReadFontRecord(key).lfFaceName);
+  EXPECT_STREQ(L"Arial", qv::ReadFontRecord(key).lfFaceName);
   const WORD half = 7;
   Store("ForegroundColor", REG_DWORD, &half, sizeof half);
   EXPECT_EQ(qv::kDefaultForeground, qv::ReadColorValue(key, "ForegroundColor", qv::kDefaultForeground));
   StoreText("Font", "-20|0|0|0|0|0|0|0|0|0|0|0|0|Courier New", REG_EXPAND_SZ);
-  EXPECT_STREQ("Arial", qv::ReadFontRecord(key).lfFaceName);
+  EXPECT_STREQ(L"Arial", qv::ReadFontRecord(key).lfFaceName);
 }
 
 TEST_F(AppearanceTest, RecordsOfAnyLengthOrContentStayInsideTheLogFont) {
   // No terminator stored.
   const std::string bare = "-20|0|0|0|0|0|0|0|0|0|0|0|0|Courier New";
   Store("Font", REG_SZ, bare.data(), static_cast<DWORD>(bare.size()));
-  EXPECT_STREQ("Courier New", qv::ReadFontRecord(key).lfFaceName);
+  EXPECT_STREQ(L"Courier New", qv::ReadFontRecord(key).lfFaceName);
   // An embedded terminator ends the record.
   const std::string cut("-9|0|0|0|0|0|0|0|0|0|0|0|0|Arial\0|Hidden", 41);
   Store("Font", REG_SZ, cut.data(), static_cast<DWORD>(cut.size()));
-  EXPECT_STREQ("Arial", qv::ReadFontRecord(key).lfFaceName);
+  EXPECT_STREQ(L"Arial", qv::ReadFontRecord(key).lfFaceName);
   // A face name longer than a LOGFONT holds, and a record far beyond any
   // buffer the old format suggested.
   StoreText("Font", "-9|0|0|0|0|0|0|0|0|0|0|0|0|" + std::string(300, 'N') + std::string(100000, '|'));
-  const LOGFONTA font = qv::ReadFontRecord(key);
+  const LOGFONTW font = qv::ReadFontRecord(key);
   EXPECT_EQ(-9, font.lfHeight);
-  EXPECT_EQ(std::string(qv::kMaxFaceName, 'N'), font.lfFaceName);
+  EXPECT_EQ(std::wstring(qv::kMaxFaceName, L'N'), font.lfFaceName);
   // A record with nothing readable is zeros and no face, never the default.
   StoreText("Font", "Arial|bold");
-  const LOGFONTA zeros = qv::ReadFontRecord(key);
+  const LOGFONTW zeros = qv::ReadFontRecord(key);
   EXPECT_EQ(0, zeros.lfHeight);
-  EXPECT_STREQ("", zeros.lfFaceName);
+  EXPECT_STREQ(L"", zeros.lfFaceName);
 }
 
 TEST(AppearanceKey, IsNamedAfterTheExecutableWithoutItsExtension) {
@@ -127,8 +127,8 @@ TEST(AppearanceKey, IsNamedAfterTheExecutableWithoutItsExtension) {
 }
 
 TEST(AppearanceLogFont, AFaceNameWithoutTerminatorIsReadNoFurtherThanALogFontGoes) {
-  LOGFONTA font = {};
-  std::fill(std::begin(font.lfFaceName), std::end(font.lfFaceName), 'X');
+  LOGFONTW font = {};
+  std::fill(std::begin(font.lfFaceName), std::end(font.lfFaceName), L'X');
   EXPECT_EQ(std::string(qv::kMaxFaceName, 'X'), qv::ToFontRecord(font).faceName);
 }
 
