@@ -31,7 +31,7 @@ target_compile_options(qv_driver PRIVATE ${QV_WARNINGS})
 target_link_libraries(qv_driver PUBLIC quorvel_core psapi ole32 uuid gdi32 user32 kernel32)
 
 # Stands in for a started program, and for the dial-up phone program.
-add_executable(qv_mark WIN32 tests/e2e/Mark.cpp)
+add_executable(qv_mark WIN32 tests/e2e/Mark.cpp tests/e2e/utf8.rc)
 target_compile_options(qv_mark PRIVATE ${QV_WARNINGS})
 target_link_options(qv_mark PRIVATE ${QV_STATIC_LINK})
 
@@ -53,11 +53,13 @@ add_executable(qv_e2e
   tests/e2e/AboutTest.cpp
   tests/e2e/InstallerTest.cpp
   tests/e2e/Main.cpp
+  tests/e2e/utf8.rc
 )
 target_compile_options(qv_e2e PRIVATE ${QV_WARNINGS})
 target_link_libraries(qv_e2e PRIVATE qv_driver gtest)
 target_link_options(qv_e2e PRIVATE ${QV_STATIC_LINK})
 add_dependencies(qv_e2e QUORVEL QVLHOOK qv_mark qv_topbar)
+set_source_files_properties(tests/e2e/utf8.rc PROPERTIES OBJECT_DEPENDS "${CMAKE_SOURCE_DIR}/tests/e2e/utf8.manifest")
 
 add_executable(qv_pilot tests/e2e/Pilot.cpp)
 target_compile_options(qv_pilot PRIVATE ${QV_WARNINGS})

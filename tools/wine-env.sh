@@ -1,7 +1,8 @@
 # Shell functions for running Quorvel and its tests under Wine; source it.
 #
 # A base prefix is made once (wineboot takes ~10 s) with its own HOME, a
-# 1024x768 virtual desktop with a task bar for every program, and real
+# 1024x768 virtual desktop with a task bar for every program, Windows 10 as
+# the version it reports (Wine's own default is Windows 7), and real
 # Desktop/Documents folders instead of links into HOME. Each session works on
 # a copy of it (system DLLs of both widths hard-linked, everything else copied), on an Xvfb
 # display of its own, and ends every process it started.
@@ -25,6 +26,8 @@ qv_base_prefix() {
         ! -f $dir/prefix/drive_c/windows/syswow64/kernel32.dll ]]; then
     rm -f "$dir/.ready"
   fi
+  # A prefix made before it reported Windows 10 is made again.
+  if [[ -f $dir/.ready && $(cat "$dir/.ready") != win10 ]]; then rm -f "$dir/.ready"; fi
   if [[ ! -f $dir/.ready ]]; then
     echo "Making a Wine prefix in $dir (once)..." >&2
     rm -rf "$dir/home" "$dir/prefix"
@@ -34,6 +37,9 @@ qv_base_prefix() {
       "$loader" wineboot -i >/dev/null 2>&1
       cat >"$dir/desktop.reg" <<'REG'
 REGEDIT4
+
+[HKEY_CURRENT_USER\Software\Wine]
+"Version"="win10"
 
 [HKEY_CURRENT_USER\Software\Wine\Explorer]
 "Desktop"="shell"
@@ -48,7 +54,7 @@ REG
     for link in "$dir"/prefix/drive_c/users/*/*; do
       if [[ -L $link ]]; then rm -f "$link" && mkdir -p "$link"; fi
     done
-    touch "$dir/.ready"
+    echo win10 >"$dir/.ready"
   fi
   flock -u "$lock"
   exec {lock}>&-

@@ -94,6 +94,47 @@ bool UnderWine() {
   return wine;
 }
 
+UINT SystemAnsiCodePage() {
+  DWORD codePage = 0;
+  if (GetLocaleInfoW(LOCALE_SYSTEM_DEFAULT, LOCALE_IDEFAULTANSICODEPAGE | LOCALE_RETURN_NUMBER,
+                     reinterpret_cast<LPWSTR>(&codePage), sizeof codePage / sizeof(wchar_t)) == 0)
+    return 0;
+  return codePage;
+}
+
+namespace {
+
+BOOL CALLBACK FirstLanguage(HMODULE, LPCSTR, LPCSTR, WORD found, LONG_PTR into) {
+  *reinterpret_cast<WORD*>(into) = found;
+  return FALSE;
+}
+
+}  // namespace
+
+bool DropUtf8CodePage(const std::string& exe) {
+  std::string manifest;
+  WORD language = 0;
+  HMODULE image = LoadLibraryExA(exe.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+  if (image == nullptr) return false;
+  EnumResourceLanguagesA(image, MAKEINTRESOURCEA(24), MAKEINTRESOURCEA(1), &FirstLanguage,
+                         reinterpret_cast<LONG_PTR>(&language));
+  if (HRSRC found = FindResourceExA(image, MAKEINTRESOURCEA(24), MAKEINTRESOURCEA(1), language)) {
+    if (HGLOBAL loaded = LoadResource(image, found))
+      manifest.assign(static_cast<const char*>(LockResource(loaded)), SizeofResource(image, found));
+  }
+  FreeLibrary(image);
+  const std::size_t begin = manifest.find("<activeCodePage");
+  const std::string endTag = "</activeCodePage>";
+  const std::size_t end = manifest.find(endTag, begin);
+  if (begin == std::string::npos || end == std::string::npos) return false;
+  manifest.erase(begin, end + endTag.size() - begin);
+  HANDLE update = BeginUpdateResourceA(exe.c_str(), FALSE);
+  if (update == nullptr) return false;
+  const bool written = UpdateResourceA(update, MAKEINTRESOURCEA(24), MAKEINTRESOURCEA(1), language, &manifest[0],
+                                       static_cast<DWORD>(manifest.size())) != FALSE;
+  return EndUpdateResourceA(update, written ? FALSE : TRUE) && written;
+}
+
 void SetFaultHandler(FaultHandler handler) { faultHandler = handler != nullptr ? handler : PrintFault; }
 
 void Settle() {
@@ -403,6 +444,17 @@ void TypeText(const std::string& text) {
       input[count++].ki.dwFlags = KEYEVENTF_KEYUP;
     }
     SendKeys(input, count);
+  }
+  Settle();
+}
+
+void TypeCharacters(const std::string& text) {
+  for (const wchar_t unit : Widen(text)) {
+    INPUT input[2]{};
+    input[0].ki.wScan = input[1].ki.wScan = unit;
+    input[0].ki.dwFlags = KEYEVENTF_UNICODE;
+    input[1].ki.dwFlags = KEYEVENTF_UNICODE | KEYEVENTF_KEYUP;
+    SendKeys(input, 2);
   }
   Settle();
 }

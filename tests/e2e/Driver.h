@@ -61,6 +61,15 @@ class Process {
 
 bool UnderWine();
 
+// The system's ANSI code page, the one programs without a code page of
+// their own run on; this driver itself runs in UTF-8.
+UINT SystemAnsiCodePage();
+
+// Writes the program `exe` again with its manifest's UTF-8 code page taken
+// out: it then runs on the system's code page, as it does on a Windows
+// before 10 version 1903, which ignores that setting.
+bool DropUtf8CodePage(const std::string& exe);
+
 // Where the driver reports an action it could not make certain; by default
 // the report goes to the error output.
 using FaultHandler = void (*)(const std::string& what);
@@ -132,6 +141,9 @@ POINT CursorPos();
 // Keys through the system's input queue, to whatever has the focus.
 void PressKey(WORD virtualKey);
 void TypeText(const std::string& text);
+// Characters of any script (UTF-8 here) as a keyboard of that script or an
+// input method sends them: one character at a time, no key behind it.
+void TypeCharacters(const std::string& text);
 // The window that has the keyboard focus in the thread of `window`.
 HWND FocusOf(HWND window);
 

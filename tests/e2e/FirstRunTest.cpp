@@ -149,35 +149,53 @@ TEST_F(FirstRun, AnExistingDocumentationGroupIsReusedAndOldShortcutsReplaced) {
   ExpectLink(desktopLink, folder.Launcher(), "Quorvel!");
 }
 
-// The same first start from a folder whose name has double-byte characters,
-// in a session on the Japanese code page (its own test entry sets the
-// locale). The name is a common family name, two kanji whose bytes are
+// The same first start from a folder named with a common family name, two
+// kanji, in a session on the Japanese code page (its own test entry sets the
+// locale): as the launcher runs today, in UTF-8, and as a Windows before 10
+// version 1903 runs it, on code page 932. There the kanji's bytes are
 // 93 63 92 86: read byte by byte the first trail byte is a lower-case "c",
 // and a folder name changed there names nothing.
 class FirstRunJapanese : public FirstRun {};
 
 TEST_F(FirstRunJapanese, AFolderWithDoubleByteCharactersHoldsTheMarkerAndTheGroups) {
-  ASSERT_EQ(GetACP(), 932u) << "the session does not run on code page 932: is the locale ja_JP.UTF-8 there?";
-  const std::string home = folder.File("\x93\x63\x92\x86\\");
-  ASSERT_TRUE(CreateDirectoryA(home.c_str(), nullptr));
-  for (const char* file : {"QUORVEL.EXE", "QVLHOOK.DLL"})
-    ASSERT_TRUE(CopyFileA(folder.File(file).c_str(), (home + file).c_str(), FALSE)) << file;
-  ASSERT_TRUE(WriteTextFile(home + "MANUAL.TXT", "The manual.\r\n"));
-  ASSERT_TRUE(WriteTextFile(home + "QUORVEL.DAT"));
+  ASSERT_EQ(SystemAnsiCodePage(), 932u) << "the session does not run on code page 932: is the locale ja_JP.UTF-8 there?";
+  for (const UINT codePage : {UINT{CP_UTF8}, UINT{932}}) {
+    SCOPED_TRACE("on code page " + std::to_string(codePage));
+    const std::string home = folder.File(codePage == CP_UTF8 ? "\xE7\x94\xB0\xE4\xB8\xAD\\" : "932 \xE7\x94\xB0\xE4\xB8\xAD\\");
+    ASSERT_TRUE(CreateDirectoryA(home.c_str(), nullptr));
+    for (const char* file : {"QUORVEL.EXE", "QVLHOOK.DLL"})
+      ASSERT_TRUE(CopyFileA(folder.File(file).c_str(), (home + file).c_str(), FALSE)) << file;
+    if (codePage != CP_UTF8) {
+      ASSERT_TRUE(DropUtf8CodePage(home + "QUORVEL.EXE"));
+    }
+    ASSERT_TRUE(WriteTextFile(home + "MANUAL.TXT", "The manual.\r\n"));
+    ASSERT_TRUE(WriteTextFile(home + "QUORVEL.DAT"));
 
-  launcher = std::make_unique<Process>("\"" + home + "QUORVEL.EXE\"");
-  ASSERT_TRUE(launcher->started());
-  window = WaitForLauncher(*launcher);
-  ASSERT_NE(window, nullptr);
-  MessageBoxView box = WaitForMessageBox(launcher->id(), "Setup Complete!");
-  ASSERT_NE(box.window, nullptr) << "the marker in " << home << " was not found";
-  ClickButton(box.window, IDOK);
-  ASSERT_TRUE(launcher->WaitForIdle(10000));
-  ASSERT_TRUE(PumpUntil(5000, [this] { return !IsWindowVisible(window); }));
+    launcher = std::make_unique<Process>("\"" + home + "QUORVEL.EXE\"");
+    ASSERT_TRUE(launcher->started());
+    window = WaitForLauncher(*launcher);
+    ASSERT_NE(window, nullptr);
+    MessageBoxView box = WaitForMessageBox(launcher->id(), "Setup Complete!");
+    ASSERT_NE(box.window, nullptr) << "the marker in " << home << " was not found";
+    ClickButton(box.window, IDOK);
+    ASSERT_TRUE(launcher->WaitForIdle(10000));
+    ASSERT_TRUE(PumpUntil(5000, [this] { return !IsWindowVisible(window); }));
+    EXPECT_TRUE(CallInProcess(launcher->id(), FolderFromEnvironment("QV_BIN_DIR") + "qv_topbar.dll", "IsCodePage",
+                              reinterpret_cast<void*>(UINT_PTR{codePage})));
 
-  EXPECT_FALSE(FileExists(home + "QUORVEL.DAT"));
-  ExpectLink(home + kManualLink, home + "MANUAL.TXT", "Quorvel! Manual");
-  ExpectLink(desktopLink, home + "QUORVEL.EXE", "Quorvel!");
+    EXPECT_FALSE(FileExists(home + "QUORVEL.DAT"));
+    if (codePage == CP_UTF8) {
+      ExpectLink(home + kManualLink, home + "MANUAL.TXT", "Quorvel! Manual");
+      ExpectLink(desktopLink, home + "QUORVEL.EXE", "Quorvel!");
+    } else {
+      // A link written on code page 932 keeps its path in that code page's
+      // bytes, and Wine reads them in the reader's code page, here UTF-8.
+      EXPECT_TRUE(FileExists(home + kManualLink));
+      EXPECT_TRUE(FileExists(desktopLink));
+    }
+    ASSERT_NO_FATAL_FAILURE(ExitLauncher());
+    ASSERT_TRUE(DeleteFileA(desktopLink.c_str()));
+  }
 }
 
 }  // namespace

@@ -85,7 +85,8 @@ class LauncherTest : public ::testing::Test {
     HGDIOBJ old = SelectObject(dc, font);
     for (const std::string& name : names) {
       SIZE size{};
-      GetTextExtentPoint32A(dc, name.c_str(), static_cast<int>(name.size()), &size);
+      const std::wstring wide = Widen(name);
+      GetTextExtentPoint32W(dc, wide.c_str(), static_cast<int>(wide.size()), &size);
       in.nameWidths.push_back(size.cx);
       in.textHeight = size.cy;
     }

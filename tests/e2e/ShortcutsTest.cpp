@@ -342,5 +342,71 @@ TEST_F(Shortcuts, RenameAndDeleteActOnTheSelectedShortcut) {
   EXPECT_TRUE(RowShows(Expected({"Tools"}), 0, {"Beta", "Zed"}));
 }
 
+// On a Western system, names in any script: the launcher runs in UTF-8, so
+// a Greek group and a shortcut named in Japanese with a check mark, which no
+// ANSI code page holds, are listed, started, renamed and deleted, and a font
+// named in Japanese keeps its name.
+TEST_F(Shortcuts, NamesInAnyScriptAreListedStartedRenamedAndDeleted) {
+  ASSERT_EQ(SystemAnsiCodePage(), 1252u) << "the session does not run on the Western code page";
+  const std::string group = "\xCE\x95\xCE\xBB\xCE\xBB\xCE\xB7\xCE\xBD\xCE\xB9\xCE\xBA\xCE\xAC";  // Ellinika
+  const std::string renamedGroup = group + " \xCE\xA9";
+  const std::string name = "\xE6\x97\xA5\xE6\x9C\xAC\xE8\xAA\x9E \xE2\x9C\x93";    // nihongo, check mark
+  const std::string renamed = "\xE2\x9C\x93 \xE3\x81\x8B\xE3\x81\xAA";             // check mark, kana
+  const std::string face = "\xEF\xBC\xAD\xEF\xBC\xB3 \xE3\x82\xB4\xE3\x82\xB7\xE3\x83\x83\xE3\x82\xAF";  // MS Gothic
+  const std::string record = "-14|0|0|0|400|0|0|0|1|0|0|0|0|" + face;
+  Group(group, {"\xCE\xA9 \xE2\x9C\x93.txt"});
+  ASSERT_TRUE(MakeShellLink(folder.File(group + "\\" + name + ".lnk"), Program("Target.exe")));
+  ASSERT_EQ(RegSetKeyValueA(HKEY_CURRENT_USER, kLookKey, "Font", REG_SZ, record.c_str(),
+                            static_cast<DWORD>(record.size() + 1)),
+            ERROR_SUCCESS);
+  ASSERT_NO_FATAL_FAILURE(Start());
+  EXPECT_TRUE(CallInProcess(launcher->id(), FolderFromEnvironment("QV_BIN_DIR") + "qv_topbar.dll", "IsCodePage",
+                            reinterpret_cast<void*>(UINT_PTR{CP_UTF8})));
+
+  ASSERT_TRUE(Show());
+  ASSERT_TRUE(RowShows(Expected({group}, -14, 400, false, face.c_str()), 0, {"\xCE\xA9 \xE2\x9C\x93", name}));
+  ASSERT_NO_FATAL_FAILURE(Launch(name));
+  EXPECT_TRUE(PumpUntil(10000, [&] { return FileExists(folder.File("Target.log")); })) << "Target.exe did not start";
+
+  ASSERT_NO_FATAL_FAILURE(Open());
+  ExpectLists({group}, 0, {"\xCE\xA9 \xE2\x9C\x93", name});
+  EXPECT_EQ(face + ", 11pt", ControlText(GetDlgItem(setup, kFontText)));
+
+  // Typed as a keyboard of those scripts types them.
+  ASSERT_NO_FATAL_FAILURE(Pick(name));
+  ClickButton(setup, kRenameShortcut);
+  HWND dialog = WaitForName("Rename Shortcut");
+  ASSERT_NE(dialog, nullptr);
+  EXPECT_EQ(name, ControlText(GetDlgItem(dialog, kNameEdit)));
+  ASSERT_TRUE(PumpUntil(2000, [&] { return FocusOf(dialog) == GetDlgItem(dialog, kNameEdit); }));
+  PressKey(VK_END);
+  for (std::size_t i = 0; i < 5; ++i) PressKey(VK_BACK);
+  TypeCharacters(renamed);
+  EXPECT_TRUE(PumpUntil(2000, [&] { return ControlText(GetDlgItem(dialog, kNameEdit)) == renamed; }));
+  ASSERT_TRUE(Dismiss(dialog, IDOK));
+  ASSERT_TRUE(Gone(group + "\\" + name + ".lnk"));
+  EXPECT_EQ(renamed + ".lnk", StoredName(group + "\\" + renamed + ".lnk"));
+  ExpectLists({group}, 0, {"\xCE\xA9 \xE2\x9C\x93", renamed});
+
+  ClickButton(setup, kRenameGroup);
+  ASSERT_NO_FATAL_FAILURE(NameAndClose("Rename Group", renamedGroup));
+  ASSERT_TRUE(Appears(renamedGroup + "\\" + renamed + ".lnk"));
+  ExpectLists({renamedGroup}, 0, {"\xCE\xA9 \xE2\x9C\x93", renamed});
+
+  ASSERT_NO_FATAL_FAILURE(Pick(renamed));
+  ClickButton(setup, kDeleteShortcut);
+  Expect("Delete Shortcut", {"Are you sure you wish to delete the", "following shortcut?:", "", renamed}, IDYES);
+  EXPECT_TRUE(Gone(renamedGroup + "\\" + renamed + ".lnk"));
+  ASSERT_NO_FATAL_FAILURE(DeleteSelected(true, true));
+  EXPECT_TRUE(Gone(renamedGroup));
+  ExpectLists({}, -1, {});
+
+  // Closing hands the font back; the launcher writes it as it was read.
+  ASSERT_EQ(RegDeleteKeyValueA(HKEY_CURRENT_USER, kLookKey, "Font"), ERROR_SUCCESS);
+  ASSERT_NO_FATAL_FAILURE(Close());
+  ASSERT_TRUE(LookStored());
+  EXPECT_EQ(record, Stored("Font"));
+}
+
 }  // namespace
 }  // namespace e2e
