@@ -7,7 +7,8 @@ namespace qv {
 bool HookThread::Start() {
   if (running()) return installed_;
   ready_.reset(CreateEventA(nullptr, TRUE, FALSE, nullptr));
-  if (!ready_) return false;
+  answer_.reset(CreateEventA(nullptr, TRUE, FALSE, nullptr));
+  if (!ready_ || !answer_) return false;
   installed_ = false;
   thread_.reset(CreateThread(nullptr, 0, &HookThread::Main, this, 0, &threadId_));
   if (!thread_) return false;
@@ -18,8 +19,13 @@ bool HookThread::Start() {
   return installed_;
 }
 
+void HookThread::Answer() {
+  if (answer_) SetEvent(answer_.get());
+}
+
 void HookThread::Stop() {
   if (!running()) return;
+  Answer();
   // Its queue exists from before Start returned; a thread that has ended
   // already lets the wait return at once.
   PostThreadMessageA(threadId_, WM_QUIT, 0, 0);
@@ -38,6 +44,8 @@ DWORD WINAPI HookThread::Main(void* param) {
   const bool installed = self->installed_;
   SetEvent(self->ready_.get());
   if (!installed) return 0;
+  // A kernel wait, not a wait for messages; the quit message keeps.
+  WaitForSingleObject(self->answer_.get(), INFINITE);
   while (GetMessageA(&msg, nullptr, 0, 0) > 0) DispatchMessageA(&msg);
   QVLUninstallHook();
   return 0;

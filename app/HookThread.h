@@ -18,8 +18,13 @@ class HookThread {
   HookThread& operator=(const HookThread&) = delete;
 
   // Starts the thread, which installs the hook; true when this call
-  // installed it, false when the hook was refused or is another's.
+  // installed it, false when the hook was refused or is another's. The
+  // thread answers other programs only from Answer() on: a thread waiting
+  // for messages tells the system the launcher is idle, and a program that
+  // waits for the launcher's start-up must not hear so before the start-up
+  // is over.
   bool Start();
+  void Answer();
   // Removes the hook from its own thread and waits for the thread to end.
   // Safe to call more than once.
   void Stop();
@@ -30,6 +35,7 @@ class HookThread {
 
   UniqueKernelHandle thread_;
   UniqueKernelHandle ready_;
+  UniqueKernelHandle answer_;
   DWORD threadId_ = 0;
   bool installed_ = false;
 };

@@ -409,6 +409,8 @@ void LauncherDialog::RequestIcons() {
 }
 
 bool LauncherDialog::OnStartIcons(Message& m) {
+  // The start-up is over: the window has shown and hidden itself.
+  hookThread.Answer();
   if (!leaving) {
     icons.Start(hwnd(), kIconsArrived, kIconTimerId);
     RequestIcons();
