@@ -126,6 +126,10 @@ TEST(SetupRules, TheVolumeRootOfDrivePathsAndNetworkPaths) {
   EXPECT_EQ("\\\\srv\\share\\", VolumeRootOf("\\\\srv\\share\\dir\\a.exe", none));
   EXPECT_EQ("\\\\srv\\share\\", VolumeRootOf("\\\\srv\\share", none));
   EXPECT_EQ("", VolumeRootOf("\\\\srv", none));
+  // A share named by one kanji whose trail byte is 0x5C is no empty name.
+  LeadBytes sjis;
+  for (int b = 0x81; b <= 0x9F; ++b) sjis.set(b);
+  EXPECT_EQ("\\\\srv\\\x95\\\\", VolumeRootOf("\\\\srv\\\x95\\\\dir\\a.exe", sjis));
   EXPECT_EQ("", VolumeRootOf("\\\\\\share\\x", none));
   EXPECT_EQ("", VolumeRootOf("C:", none));
   EXPECT_EQ("", VolumeRootOf("1:\\x", none));
