@@ -226,7 +226,9 @@ bool LauncherDialog::OnShowRequest(Message& m) {
 }
 
 bool LauncherDialog::OnHideRequest(Message& m) {
-  if (IsWindowVisible(hwnd())) HidePopup();
+  // The pointer's place now decides: the request may come from a move
+  // message that arrived after a later one.
+  if (IsWindowVisible(hwnd()) && !PointerInStayZone()) HidePopup();
   m.result = 0;
   return true;
 }

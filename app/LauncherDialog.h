@@ -131,6 +131,9 @@ class LauncherDialog : public DialogT<LauncherDialog>, private ShortcutListOwner
   // While shown: the pointer against the stay zone, for the windows that
   // the hook never sees (elevated programs) or whose requests are dropped.
   void CheckStayZone();
+  // While shown: the frame and the list's selection follow the pointer's
+  // place, in case the last move message was an older one.
+  void FollowPointer();
   // The stay zone by the hook's own rule, from the work area as it is now.
   // When the pointer cannot be read (a locked desktop), it counts as inside.
   static bool PointerInStayZone();

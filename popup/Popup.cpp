@@ -48,6 +48,20 @@ void LauncherDialog::ResetPopupState(bool shown) {
   }
 }
 
+void LauncherDialog::FollowPointer() {
+  // A move message can come after a later one, from where the pointer was
+  // (seen under Wine); the pointer's own place has the last word.
+  POINT at{};
+  if (!GetCursorPos(&at)) return;
+  const HWND under = WindowFromPoint(at);
+  POINT client = at;
+  if (under != nullptr && under == shortcutList.hwnd() && ScreenToClient(under, &client)) {
+    OnListMouseMove(client);
+  } else if (under == hwnd() && ScreenToClient(hwnd(), &client) && PointerMoved(hwnd(), client)) {
+    PointerOver(client);
+  }
+}
+
 void LauncherDialog::CheckStayZone() {
   // A drag leaves the popup be, as it does with the hook.
   for (int button : {VK_LBUTTON, VK_RBUTTON, VK_MBUTTON})
@@ -293,6 +307,7 @@ void LauncherDialog::SetHoverTimer(bool start) {
 bool LauncherDialog::OnTimer(Message& m) {
   if (m.wParam == kStayTimerId) {
     if (popupShown) CheckStayZone();
+    if (popupShown) FollowPointer();
     m.result = 0;
     return true;
   }
