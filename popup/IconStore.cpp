@@ -54,17 +54,6 @@ std::string TypeOf(const std::string& path) {
   return dot != std::string::npos && path[dot] == '.' ? path.substr(dot) : std::string();
 }
 
-// An icon file's name as a key: UTF-8 keeps every name apart, whatever the
-// code page.
-std::string LocationKey(const wchar_t* file) {
-  const int length = WideCharToMultiByte(CP_UTF8, 0, file, -1, nullptr, 0, nullptr, nullptr);
-  if (length <= 1) return std::string();
-  std::string key(static_cast<std::size_t>(length), '\0');
-  if (WideCharToMultiByte(CP_UTF8, 0, file, -1, key.data(), length, nullptr, nullptr) != length) return std::string();
-  key.pop_back();  // the terminator
-  return key;
-}
-
 // The icon a link names itself, read with the shell's link object: far
 // cheaper than asking the shell where it would take the icon from, and what
 // the shell then shows. False for other files and for links that name none.
@@ -82,7 +71,7 @@ bool LinkIconLocation(const std::wstring& path, const std::string& type, IconLoc
       FAILED(link->GetIconLocation(iconFile, MAX_PATH, &index)) || iconFile[0] == L'\0')
     return false;
   iconFile[MAX_PATH - 1] = L'\0';
-  where = IconLocation{LocationKey(iconFile), index, type};
+  where = IconLocation{Utf8Text(iconFile), index, type};
   return !where.file.empty();
 }
 
@@ -99,7 +88,7 @@ void Fetch(const std::string& path, Result& result, const std::set<IconLocation>
   } else if (SHGetFileInfoW(wide.c_str(), FILE_ATTRIBUTE_NORMAL, &where, sizeof where, SHGFI_ICONLOCATION) &&
              where.szDisplayName[0] != L'\0') {
     where.szDisplayName[MAX_PATH - 1] = L'\0';
-    result.location = IconLocation{LocationKey(where.szDisplayName), where.iIcon, type};
+    result.location = IconLocation{Utf8Text(where.szDisplayName), where.iIcon, type};
     result.located = !result.location.file.empty();
   }
   if (result.located && sent != nullptr && sent->count(result.location) != 0) return;

@@ -14,5 +14,7 @@ namespace qv {
 // code page, a character it lacks becomes '?'.
 std::wstring WideText(std::string_view text);
 std::string CodePageText(std::wstring_view text);
+// UTF-16 text in UTF-8, which keeps every name apart whatever the code page.
+std::string Utf8Text(std::wstring_view text);
 
 }  // namespace qv
