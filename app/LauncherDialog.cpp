@@ -59,29 +59,39 @@ bool IsDesktopWindow(HWND window) {
   return lstrcmpA(name, "Progman") == 0 || lstrcmpA(name, "WorkerW") == 0;
 }
 
-// A game, a video or a slide show in front: the popup would land on it.
-// The client area is compared, not the window: a maximised window keeps
-// its caption on the screen even where the task bar hides itself.
-bool FullScreenProgramInFront() {
+// A window whose client area covers the whole of a monitor (`screen`): a game, a video
+// or a slide show. The client area is compared, not the window: a maximised
+// window keeps its caption on the screen even where the task bar hides
+// itself.
+bool CoversMonitor(HWND window, const RECT& screen) {
+  if (window == nullptr || !IsWindowVisible(window) || IsIconic(window) || IsDesktopWindow(window)) return false;
+  RECT client{};
+  if (!GetClientRect(window, &client)) return false;
+  MapWindowPoints(window, nullptr, reinterpret_cast<POINT*>(&client), 2);
+  return client.left <= screen.left && client.top <= screen.top && client.right >= screen.right &&
+         client.bottom >= screen.bottom;
+}
+
+// The popup would land on a full-screen program: the one in front, or the
+// one under the pointer at the edge of `monitor`. A film on another monitor
+// leaves this monitor's edge alone.
+bool FullScreenProgramOn(HMONITOR monitor, POINT pointer) {
+  MONITORINFO info{};
+  info.cbSize = sizeof info;
+  if (!GetMonitorInfoA(monitor, &info)) return false;
   const HWND front = GetForegroundWindow();
-  if (front != nullptr && IsWindowVisible(front) && !IsIconic(front) && !IsDesktopWindow(front)) {
-    MONITORINFO monitor{};
-    monitor.cbSize = sizeof monitor;
-    RECT client{};
-    if (GetMonitorInfoA(MonitorFromWindow(front, MONITOR_DEFAULTTONEAREST), &monitor) &&
-        GetClientRect(front, &client)) {
-      MapWindowPoints(front, nullptr, reinterpret_cast<POINT*>(&client), 2);
-      const RECT& screen = monitor.rcMonitor;
-      if (client.left <= screen.left && client.top <= screen.top && client.right >= screen.right &&
-          client.bottom >= screen.bottom) {
-        return true;
-      }
-    }
+  const HWND under = WindowFromPoint(pointer);
+  if (CoversMonitor(front, info.rcMonitor) ||
+      (under != nullptr && CoversMonitor(GetAncestor(under, GA_ROOT), info.rcMonitor))) {
+    return true;
   }
-  // Programs that tell the shell themselves, a presentation among them.
+  // Programs that tell the shell themselves, about the monitor in front; a
+  // presentation silences every monitor.
   QUERY_USER_NOTIFICATION_STATE state{};
   if (FAILED(SHQueryUserNotificationState(&state))) return false;
-  return state == QUNS_BUSY || state == QUNS_RUNNING_D3D_FULL_SCREEN || state == QUNS_PRESENTATION_MODE;
+  if (state == QUNS_PRESENTATION_MODE) return true;
+  return (state == QUNS_BUSY || state == QUNS_RUNNING_D3D_FULL_SCREEN) && front != nullptr &&
+         MonitorFromWindow(front, MONITOR_DEFAULTTONEAREST) == monitor;
 }
 
 }  // namespace
@@ -213,11 +223,12 @@ void LauncherDialog::Leave() {
 // A pointer that left while the show request was on its way met a hidden
 // popup, so the hook asked for nothing more: without a look at the pointer
 // after showing, the popup would stay up until the mouse moved again. Over a
-// full-screen program the edge stays quiet; the hook asks again at the next
-// move, so the popup comes once that program has gone.
+// full-screen program the edge of its monitor stays quiet; the hook asks
+// again at the next move, so the popup comes once that program has gone.
 bool LauncherDialog::OnShowRequest(Message& m) {
+  POINT at{};
   if (!IsWindowVisible(hwnd()) && allowPopup && PointerInStayZone() && !PointerOverCaptionButtons() &&
-      !FullScreenProgramInFront()) {
+      GetCursorPos(&at) && !FullScreenProgramOn(MonitorFromPoint(at, MONITOR_DEFAULTTONEAREST), at)) {
     ShowPopup();
     if (!PointerInStayZone()) HidePopup();
   }
@@ -348,7 +359,8 @@ bool LauncherDialog::OnDisplayChange(Message&) {
 }
 
 bool LauncherDialog::OnSettingChange(Message& m) {
-  // The task bar moved, grew or hides itself: a new work area, no new mode.
+  // A task bar moved, grew or hides itself on any monitor: a new work area,
+  // no new mode.
   if (m.wParam == SPI_SETWORKAREA) QVLCalcArea();
   return false;
 }

@@ -134,11 +134,13 @@ class LauncherDialog : public DialogT<LauncherDialog>, private ShortcutListOwner
   // While shown: the frame and the list's selection follow the pointer's
   // place, in case the last move message was an older one.
   void FollowPointer();
-  // The stay zone by the hook's own rule, from the work area as it is now.
-  // When the pointer cannot be read (a locked desktop), it counts as inside.
-  static bool PointerInStayZone();
+  // The stay zone by the hook's own rule, from the work area as it is now:
+  // that of the popup's monitor while it is shown, else of the pointer's.
+  // When the pointer cannot be read (a locked desktop), it counts as inside;
+  // once the popup's monitor is gone, as outside.
+  bool PointerInStayZone() const;
   // The pointer over the caption buttons of the maximised window at the top
-  // edge, as the system draws them; false where it cannot say.
+  // edge of its monitor, as the system draws them; false where it cannot say.
   static bool PointerOverCaptionButtons();
   // The popup's font for a monitor of `dpi`, made from logFont.
   bool MakePopupFont(int dpi);
@@ -202,6 +204,7 @@ class LauncherDialog : public DialogT<LauncherDialog>, private ShortcutListOwner
   SetupDialog* openSetup = nullptr;  // shows icons as they come
 
   bool popupShown = false;
+  HMONITOR popupMonitor = nullptr;  // where the popup is shown
   int columnWidth = 0;
   RECT groupArea = {0, 0, 0, 0};
   PopupLayout layout;  // the last one ShowPopup applied

@@ -12,11 +12,12 @@ add_compile_definitions(WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601 WINVER=
 set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -I${CMAKE_SOURCE_DIR}/resources")
 
 # The hook library is mapped into every process that handles mouse input:
-# no C runtime, no exceptions, nothing but kernel32 and user32.
+# no C runtime, no exceptions, nothing but kernel32 and user32. Loops stay
+# loops: the compiler would otherwise call memcpy, which nothing provides.
 add_library(QVLHOOK SHARED hook/QVLHook.cpp hook/QVLHOOK.def resources/qvlhook.rc)
 target_include_directories(QVLHOOK PUBLIC hook)
 target_compile_options(QVLHOOK PRIVATE ${QV_WARNINGS} -fno-exceptions -fno-rtti
-  -fno-asynchronous-unwind-tables -fno-toplevel-reorder)
+  -fno-asynchronous-unwind-tables -fno-toplevel-reorder -fno-tree-loop-distribute-patterns)
 target_link_options(QVLHOOK PRIVATE -nostdlib -nostartfiles -s)
 target_link_libraries(QVLHOOK PRIVATE kernel32 user32)
 set_target_properties(QVLHOOK PROPERTIES PREFIX "" OUTPUT_NAME QVLHOOK SUFFIX ".DLL"

@@ -72,12 +72,104 @@ constexpr bool NextStripQuiet(bool quiet, bool inStrip, bool buttonActivity) {
 // in its own DPI space. A per-monitor-aware thread (awareness 2) sees the
 // physical points that the zones are in; a thread of any other awareness
 // sees them scaled by its own DPI (96 when unaware, the log-on scale when
-// system-aware) against the monitor's, so on the primary monitor, where the
-// zones are, its points are physical exactly when the two DPIs agree. For
-// the others, or when a DPI is not known (0), the pointer is read in
-// physical terms instead.
-constexpr bool MessagePointIsPhysical(int threadAwareness, uint32_t threadDpi, uint32_t primaryDpi) {
-  return threadAwareness == 2 || (threadDpi != 0 && threadDpi == primaryDpi);
+// system-aware) against the monitor's, so its points are physical exactly
+// when its DPI is that of every monitor (`desktopDpi`, 0 when the monitors
+// differ). For the others, or when a DPI is not known (0), the pointer is
+// read in physical terms instead.
+constexpr bool MessagePointIsPhysical(int threadAwareness, uint32_t threadDpi, uint32_t desktopDpi) {
+  return threadAwareness == 2 || (threadDpi != 0 && threadDpi == desktopDpi);
+}
+
+// A monitor as the system describes it: its whole rectangle, its work area
+// and the width of a title-bar button at its scale.
+struct MonitorArea {
+  ZoneRect monitor;
+  ZoneRect work;
+  int32_t titleButtonWidth;
+};
+
+constexpr ZoneRect ShiftedRight(const ZoneRect& r, int32_t by) {
+  return ZoneRect{r.left + by, r.top, r.right + by, r.bottom};
+}
+
+// Every monitor gets the primary's rules as if its own left edge were x = 0;
+// on the primary, whose left edge is 0, these are ComputeHotZones' zones.
+constexpr HotZones ComputeMonitorHotZones(const MonitorArea& m) {
+  const int32_t origin = m.monitor.left;
+  const HotZones own = ComputeHotZones(ShiftedRight(m.work, -origin), m.titleButtonWidth);
+  return HotZones{ShiftedRight(own.stay, origin), ShiftedRight(own.trigger, origin)};
+}
+
+// A fixed bound, so that the hook's shared copy needs no allocation; a
+// desktop with more monitors has no edge on the ones beyond it.
+constexpr int32_t kMaxMonitors = 16;
+constexpr int32_t kMaxEdgePieces = 32;
+
+// One stretch of a strip that is a real edge, with its monitor's stay zone.
+struct EdgePiece {
+  HotZones zones;
+  int32_t monitor;  // index into the monitors the pieces were made from
+};
+
+struct DesktopZones {
+  int32_t count;
+  EdgePiece piece[kMaxEdgePieces];
+};
+
+// The pointer stops at a top row only where no monitor lies directly above
+// it; elsewhere it runs on into the monitor above, and the row is no edge.
+// A monitor's strip is therefore cut where another monitor covers the row
+// just above its top. Pieces beyond the bound are dropped.
+inline void ComputeDesktopZones(const MonitorArea* monitors, int32_t count, DesktopZones& out) {
+  out.count = 0;
+  if (count > kMaxMonitors) count = kMaxMonitors;
+  for (int32_t i = 0; i < count; ++i) {
+    const HotZones zones = ComputeMonitorHotZones(monitors[i]);
+    // The strip's free stretches as [left, right) pairs; each monitor above
+    // can split one stretch in two, so there are at most `count` of them.
+    int32_t left[kMaxMonitors];
+    int32_t right[kMaxMonitors];
+    int32_t stretches = 0;
+    if (zones.trigger.left < zones.trigger.right) {
+      left[0] = zones.trigger.left;
+      right[0] = zones.trigger.right;
+      stretches = 1;
+    }
+    const int32_t above = monitors[i].monitor.top - 1;
+    for (int32_t j = 0; j < count && stretches > 0; ++j) {
+      const ZoneRect& other = monitors[j].monitor;
+      if (j == i || above < other.top || above >= other.bottom) continue;
+      int32_t kept = 0;
+      int32_t keptLeft[kMaxMonitors];
+      int32_t keptRight[kMaxMonitors];
+      for (int32_t s = 0; s < stretches; ++s) {
+        if (left[s] < other.left && kept < kMaxMonitors) {
+          keptLeft[kept] = left[s];
+          keptRight[kept++] = right[s] < other.left ? right[s] : other.left;
+        }
+        if (right[s] > other.right && kept < kMaxMonitors) {
+          keptLeft[kept] = left[s] > other.right ? left[s] : other.right;
+          keptRight[kept++] = right[s];
+        }
+      }
+      for (int32_t s = 0; s < kept; ++s) {
+        left[s] = keptLeft[s];
+        right[s] = keptRight[s];
+      }
+      stretches = kept;
+    }
+    for (int32_t s = 0; s < stretches && out.count < kMaxEdgePieces; ++s) {
+      const ZoneRect strip{left[s], zones.trigger.top, right[s], zones.trigger.bottom};
+      out.piece[out.count++] = EdgePiece{HotZones{zones.stay, strip}, i};
+    }
+  }
+}
+
+// The piece of strip under the point; -1 for none.
+inline int32_t EdgePieceAt(const DesktopZones& zones, ZonePoint pt) {
+  for (int32_t i = 0; i < zones.count && i < kMaxEdgePieces; ++i)
+    if (Contains(zones.piece[i].zones.trigger, pt)) return i;
+  return -1;
 }
 
 enum class HookRequest { kNone, kShow, kHide };
@@ -90,20 +182,40 @@ enum class HookRequest { kNone, kShow, kHide };
 //   bool WindowVisible()  - the registered window is visible
 // A pointer dragging something must neither show nor hide the popup.
 // `quiet` is the strip's state after a button in it (NextStripQuiet); it is
-// updated here for every event of a registered window.
+// updated here for every event of a registered window. `shown` is the piece
+// whose edge called the popup last: the popup stays up while the pointer is
+// in that piece's stay zone (in any stay zone when it names none), and a
+// show request records the piece that asks.
 template <class Probe>
-inline HookRequest DecideHookRequest(Probe& probe, const HotZones& zones, bool buttonMessage, bool& quiet) {
+inline HookRequest DecideHookRequest(Probe& probe, const DesktopZones& zones, int32_t& shown, bool buttonMessage,
+                                     bool& quiet) {
   if (!probe.Registered()) return HookRequest::kNone;
   const bool buttonDown = probe.AnyButtonDown();
   const ZonePoint pt = probe.Point();
-  const bool inStrip = Contains(zones.trigger, pt);
-  quiet = NextStripQuiet(quiet, inStrip, buttonDown || buttonMessage);
+  const int32_t piece = EdgePieceAt(zones, pt);
+  quiet = NextStripQuiet(quiet, piece >= 0, buttonDown || buttonMessage);
   if (buttonDown) return HookRequest::kNone;
-  if (!Contains(zones.stay, pt)) {
-    return probe.WindowVisible() ? HookRequest::kHide : HookRequest::kNone;
+  bool inStay = false;
+  if (shown >= 0 && shown < zones.count && shown < kMaxEdgePieces) {
+    inStay = Contains(zones.piece[shown].zones.stay, pt);
+  } else {
+    for (int32_t i = 0; i < zones.count && i < kMaxEdgePieces && !inStay; ++i)
+      inStay = Contains(zones.piece[i].zones.stay, pt);
   }
-  if (inStrip && !quiet && !probe.WindowVisible()) return HookRequest::kShow;
-  return HookRequest::kNone;
+  const bool callable = piece >= 0 && !quiet;
+  if (inStay && !callable) return HookRequest::kNone;
+  if (probe.WindowVisible()) return inStay ? HookRequest::kNone : HookRequest::kHide;
+  if (!callable) return HookRequest::kNone;
+  shown = piece;
+  return HookRequest::kShow;
+}
+
+// One monitor's zones as a desktop of their own.
+inline DesktopZones SingleMonitorZones(const HotZones& zones) {
+  DesktopZones desktop{};
+  desktop.count = 1;  // an empty strip holds no point, but its stay zone still counts
+  desktop.piece[0] = EdgePiece{zones, 0};
+  return desktop;
 }
 
 // The decision with every input known up front; for tests and benchmarks.
@@ -122,7 +234,8 @@ inline HookRequest DecideHookRequest(bool registered, bool buttonDown, ZonePoint
                                      const HotZones& zones, bool visible) {
   KnownHookInputs inputs{registered, buttonDown, visible, pt};
   bool quiet = false;
-  return DecideHookRequest(inputs, zones, false, quiet);
+  int32_t shown = -1;
+  return DecideHookRequest(inputs, SingleMonitorZones(zones), shown, false, quiet);
 }
 
 }  // namespace qv

@@ -10,19 +10,23 @@
 
 namespace qv {
 
-// The primary monitor's scale now, which may differ from the one the
-// session started with; 0 where the system cannot say (before Windows 8.1).
-inline UINT PrimaryMonitorDpi() {
+inline ZoneRect ToZone(const RECT& r) { return ZoneRect{r.left, r.top, r.right, r.bottom}; }
+
+// A monitor's scale now, which may differ from the one the session started
+// with; 0 where the system cannot say (before Windows 8.1).
+inline UINT MonitorDpi(HMONITOR monitor) {
   using MonitorDpiFn = HRESULT(WINAPI*)(HMONITOR, int, UINT*, UINT*);
   const HMODULE shcore = LoadLibraryA("shcore.dll");
   if (!shcore) return 0;
   const auto monitorDpi =
       reinterpret_cast<MonitorDpiFn>(reinterpret_cast<void*>(GetProcAddress(shcore, "GetDpiForMonitor")));
   UINT x = 0, y = 0;
-  if (!monitorDpi || FAILED(monitorDpi(MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY), 0, &x, &y))) y = 0;
+  if (!monitorDpi || FAILED(monitorDpi(monitor, 0, &x, &y))) y = 0;
   FreeLibrary(shcore);
   return y;
 }
+
+inline UINT PrimaryMonitorDpi() { return MonitorDpi(MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY)); }
 
 // A title-bar button's width at `dpi` (0: not known).
 // (A per-monitor-aware program's plain metrics stay at the log-on scale.)
@@ -34,15 +38,51 @@ inline int TitleButtonWidth(UINT dpi) {
   return GetSystemMetrics(SM_CXSIZE);
 }
 
-// False when the work area cannot be read. `primaryDpi`, when asked for,
-// gets the primary monitor's scale that the zones were made at.
-inline bool CurrentHotZones(HotZones& zones, UINT* primaryDpi = nullptr) {
-  RECT work{};
-  const bool read = SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0) != FALSE;
-  const UINT dpi = PrimaryMonitorDpi();
-  zones = ComputeHotZones(ZoneRect{work.left, work.top, work.right, work.bottom}, TitleButtonWidth(dpi));
-  if (primaryDpi != nullptr) *primaryDpi = dpi;
-  return read;
+// One monitor's rectangles and button width; false when it is gone.
+// `dpi`, when asked for, gets its scale.
+inline bool ReadMonitorArea(HMONITOR monitor, MonitorArea& area, UINT* dpi = nullptr, bool* primary = nullptr) {
+  MONITORINFO info{};
+  info.cbSize = sizeof info;
+  if (monitor == nullptr || !GetMonitorInfoA(monitor, &info)) return false;
+  // The primary's work area as the system-wide setting has it, which is
+  // where a bar docked by another program is first known (under Wine, the
+  // only place a process's own setting shows).
+  if ((info.dwFlags & MONITORINFOF_PRIMARY) != 0) SystemParametersInfoA(SPI_GETWORKAREA, 0, &info.rcWork, 0);
+  const UINT scale = MonitorDpi(monitor);
+  area = MonitorArea{ToZone(info.rcMonitor), ToZone(info.rcWork), TitleButtonWidth(scale)};
+  if (dpi != nullptr) *dpi = scale;
+  if (primary != nullptr) *primary = (info.dwFlags & MONITORINFOF_PRIMARY) != 0;
+  return true;
+}
+
+// Every monitor of the desktop, up to the bound.
+struct LiveDesktop {
+  MonitorArea monitor[kMaxMonitors];
+  int32_t count = 0;
+  int32_t primary = -1;  // index of the primary monitor; -1 when none answered
+  UINT commonDpi = 0;    // the scale of every monitor, 0 when they differ or one is not known
+};
+
+inline BOOL CALLBACK AddLiveMonitor(HMONITOR handle, HDC, LPRECT, LPARAM data) {
+  LiveDesktop& desktop = *reinterpret_cast<LiveDesktop*>(data);
+  if (desktop.count >= kMaxMonitors) return FALSE;
+  UINT dpi = 0;
+  bool primary = false;
+  if (!ReadMonitorArea(handle, desktop.monitor[desktop.count], &dpi, &primary)) return TRUE;
+  if (primary) desktop.primary = desktop.count;
+  if (desktop.count == 0) desktop.commonDpi = dpi;
+  else if (dpi != desktop.commonDpi) desktop.commonDpi = 0;
+  ++desktop.count;
+  return TRUE;
+}
+
+// False when no monitor could be read; the zones are then empty.
+inline bool ReadLiveDesktop(LiveDesktop& desktop) {
+  desktop.count = 0;
+  desktop.primary = -1;
+  desktop.commonDpi = 0;
+  EnumDisplayMonitors(nullptr, nullptr, AddLiveMonitor, reinterpret_cast<LPARAM>(&desktop));
+  return desktop.count > 0;
 }
 
 }  // namespace qv

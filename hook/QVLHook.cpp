@@ -29,8 +29,17 @@ static DWORD m_dwOwnerThread QVL_SHARED = 0;
 // Set by a button pressed, held or released in the strip; cleared once the
 // pointer is outside it. Written only when it changes.
 static LONG m_stripQuiet QVL_SHARED = 0;
-// The primary monitor's scale when the zones were made; 0 where unknown.
-static LONG m_primaryDpi QVL_SHARED = 0;
+// The scale of every monitor when the zones were made; 0 where they differ
+// or one is not known.
+static LONG m_desktopDpi QVL_SHARED = 0;
+// Every monitor's strip where it is a real edge, the primary's among them,
+// with the stay zones. Rewritten only by QVLCalcArea; the count is cleared
+// first and set last, so a hook that reads in between finds fewer pieces,
+// never a half-written one of them counted.
+static qv::DesktopZones m_zones QVL_SHARED = {};
+// The piece whose edge called the popup last; the popup hides once the
+// pointer leaves that piece's stay zone.
+static LONG m_shownPiece QVL_SHARED = -1;
 
 // Per process: the system's DPI calls, where it has them (Windows 10 1607
 // and later; the cursor's physical position from Vista on).
@@ -45,7 +54,6 @@ static CursorFn physicalCursorPos = nullptr;
 
 namespace {
 
-qv::ZoneRect ToZone(const RECT& r) { return {r.left, r.top, r.right, r.bottom}; }
 RECT ToRect(const qv::ZoneRect& z) { return {z.left, z.top, z.right, z.bottom}; }
 
 // Answers the decision's questions with the platform, only when asked.
@@ -76,7 +84,7 @@ struct LiveProbe {
       else if (awareness == 0) dpi = 96;  // what an unaware thread sees, by definition
     }
     POINT pt = messagePoint;
-    if (!qv::MessagePointIsPhysical(awareness, dpi, static_cast<uint32_t>(m_primaryDpi)) && physicalCursorPos) {
+    if (!qv::MessagePointIsPhysical(awareness, dpi, static_cast<uint32_t>(m_desktopDpi)) && physicalCursorPos) {
       POINT physical{};
       if (physicalCursorPos(&physical)) pt = physical;
     }
@@ -88,12 +96,14 @@ struct LiveProbe {
 LRESULT CALLBACK MouseProc(int code, WPARAM wParam, LPARAM lParam) {
   if (code >= 0 && lParam != 0) {
     LiveProbe probe{m_hWnd, reinterpret_cast<const MOUSEHOOKSTRUCT*>(lParam)->pt};
-    const qv::HotZones zones{ToZone(m_rect1), ToZone(m_rect2)};
     const bool quietBefore = m_stripQuiet != 0;
     bool quiet = quietBefore;
+    const int32_t shownBefore = m_shownPiece;
+    int32_t shown = shownBefore;
     const qv::HookRequest request =
-        qv::DecideHookRequest(probe, zones, qv::IsButtonMessage(static_cast<uint32_t>(wParam)), quiet);
+        qv::DecideHookRequest(probe, m_zones, shown, qv::IsButtonMessage(static_cast<uint32_t>(wParam)), quiet);
     if (quiet != quietBefore) m_stripQuiet = quiet ? 1 : 0;
+    if (shown != shownBefore) m_shownPiece = shown;
     switch (request) {
       case qv::HookRequest::kShow:
         // This process has the user's input, so it may hand the foreground
@@ -114,12 +124,40 @@ LRESULT CALLBACK MouseProc(int code, WPARAM wParam, LPARAM lParam) {
 }  // namespace
 
 void QVLCalcArea(void) {
-  qv::HotZones zones{};
-  UINT dpi = 0;
-  qv::CurrentHotZones(zones, &dpi);  // a failed query leaves an empty work area, as before
-  m_rect1 = ToRect(zones.stay);
-  m_rect2 = ToRect(zones.trigger);
-  m_primaryDpi = static_cast<LONG>(dpi);
+  qv::LiveDesktop desktop;
+  if (!qv::ReadLiveDesktop(desktop) || desktop.primary < 0) {
+    // No monitor answered: the primary's work area alone, as the system
+    // reports it (empty when it cannot).
+    RECT work{};
+    SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+    const UINT dpi = qv::PrimaryMonitorDpi();
+    desktop.monitor[0] = qv::MonitorArea{qv::ZoneRect{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)},
+                                         qv::ToZone(work), qv::TitleButtonWidth(dpi)};
+    desktop.count = 1;
+    desktop.primary = 0;
+    desktop.commonDpi = dpi;
+  }
+  qv::DesktopZones zones;
+  qv::ComputeDesktopZones(desktop.monitor, desktop.count, zones);
+
+  // The primary's stay zone, and the widest stretch of its strip (an empty
+  // one at the strip's start when a monitor above covers all of it).
+  const qv::HotZones primary = qv::ComputeMonitorHotZones(desktop.monitor[desktop.primary]);
+  qv::ZoneRect strip{primary.trigger.left, primary.trigger.top, primary.trigger.left, primary.trigger.bottom};
+  for (int32_t i = 0; i < zones.count; ++i) {
+    const qv::ZoneRect& piece = zones.piece[i].zones.trigger;
+    if (zones.piece[i].monitor == desktop.primary && piece.right - piece.left > strip.right - strip.left) strip = piece;
+  }
+  m_rect1 = ToRect(primary.stay);
+  m_rect2 = ToRect(strip);
+  m_desktopDpi = static_cast<LONG>(desktop.commonDpi);
+
+  InterlockedExchange(reinterpret_cast<volatile LONG*>(&m_zones.count), 0);
+  for (int32_t i = 0; i < zones.count; ++i) m_zones.piece[i] = zones.piece[i];
+  InterlockedExchange(reinterpret_cast<volatile LONG*>(&m_zones.count), zones.count);
+  // The popup's own piece may be another one now; until the next show the
+  // hook lets it stay over any stay zone and the launcher checks its own.
+  m_shownPiece = -1;
 }
 
 void QVLRegisterWindow(HWND hWnd) {

@@ -22,7 +22,6 @@ constexpr UINT kHoverDelayMs = 250;
 constexpr UINT_PTR kStayTimerId = 4;
 constexpr UINT kStayCheckMs = 200;
 
-Box ToBox(const RECT& r) { return Box{r.left, r.top, r.right, r.bottom}; }
 RECT ToRect(const Box& b) { return RECT{b.left, b.top, b.right, b.bottom}; }
 
 void Place(HWND control, HWND after, const Placement& p, UINT flags) {
@@ -69,20 +68,21 @@ void LauncherDialog::CheckStayZone() {
   if (!PointerInStayZone()) HidePopup();
 }
 
-bool LauncherDialog::PointerInStayZone() {
+bool LauncherDialog::PointerInStayZone() const {
   POINT pt{};
-  RECT work{};
-  if (!GetCursorPos(&pt) || !SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0)) return true;
-  // The stay zone does not depend on the title-bar buttons.
-  return Contains(ComputeHotZones({work.left, work.top, work.right, work.bottom}, 0).stay, {pt.x, pt.y});
+  if (!GetCursorPos(&pt)) return true;
+  const HMONITOR monitor = popupShown ? popupMonitor : MonitorFromPoint(pt, MONITOR_DEFAULTTONEAREST);
+  MonitorArea area{};
+  if (!ReadMonitorArea(monitor, area)) return !popupShown;
+  return Contains(ComputeMonitorHotZones(area).stay, {pt.x, pt.y});
 }
 
 bool LauncherDialog::PointerOverCaptionButtons() {
   POINT pt{};
-  RECT work{};
-  if (!GetCursorPos(&pt) || !SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0)) return false;
+  MonitorArea area{};
+  if (!GetCursorPos(&pt) || !ReadMonitorArea(MonitorFromPoint(pt, MONITOR_DEFAULTTONEAREST), area)) return false;
   // The window that the top edge above the pointer belongs to.
-  const HWND at = WindowFromPoint(POINT{pt.x, work.top});
+  const HWND at = WindowFromPoint(POINT{pt.x, area.work.top});
   const HWND window = at != nullptr ? GetAncestor(at, GA_ROOT) : nullptr;
   if (window == nullptr || !IsZoomed(window)) return false;
   // Windows 10 and 11 draw the buttons wider than the title-bar metric
@@ -102,8 +102,7 @@ bool LauncherDialog::PointerOverCaptionButtons() {
       buttons.right <= buttons.left || !GetWindowRect(window, &frame)) {
     return false;
   }
-  const HotZones zones =
-      ComputeHotZones({work.left, work.top, work.right, work.bottom}, TitleButtonWidth(PrimaryMonitorDpi()));
+  const HotZones zones = ComputeMonitorHotZones(area);
   const ZoneRect strip = StripClearOfCaptionButtons(zones.trigger, frame.left + buttons.left);
   return pt.x >= strip.right;
 }
@@ -111,18 +110,27 @@ bool LauncherDialog::PointerOverCaptionButtons() {
 void LauncherDialog::ShowPopup() {
   ResetPopupState(true);
 
+  // It hangs from the monitor whose edge the pointer touched.
+  POINT at{};
+  GetCursorPos(&at);
+  popupMonitor = MonitorFromPoint(at, MONITOR_DEFAULTTOPRIMARY);
+  MonitorArea area{};
+  UINT monitorDpi = 0;
+  if (!ReadMonitorArea(popupMonitor, area, &monitorDpi)) {
+    RECT work{};
+    SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+    area.work = ToZone(work);
+  }
   PopupLayoutInput in;
-  RECT work{};
-  SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
-  in.workArea = ToBox(work);
+  in.workArea = Box{area.work.left, area.work.top, area.work.right, area.work.bottom};
+  in.monitorLeft = area.monitor.left;
   RECT ok{};
   GetClientRect(Item(IDOK), &ok);
   in.okWidth = ok.right;
   in.okHeight = ok.bottom;
   in.nameWidths.reserve(groupList.size());
-  // The font follows a scale of the work area's monitor that changed since
-  // the last showing.
-  const UINT monitorDpi = PrimaryMonitorDpi();
+  // The font follows the scale of the popup's monitor, which may be another
+  // one than at the last showing or have changed since.
   if (const int dpi = monitorDpi != 0 ? static_cast<int>(monitorDpi) : ScreenDpi(); dpi != popupFontDpi) {
     MakePopupFont(dpi);
   }

@@ -13,9 +13,10 @@ PopupLayout ComputePopupLayout(const PopupLayoutInput& in) {
   // The popup hangs from the top of the work area (under a bar at the top,
   // so that its rows lie in the stay zone) over the right half of the work
   // area's width, whatever edge the task bar sits on.
-  out.window.x = workW / 2 - kLeftOffset;
+  const int x = workW / 2 - kLeftOffset;
+  out.window.x = in.monitorLeft + x;
   out.window.y = in.workArea.top;
-  out.window.width = workW - 1 - out.window.x;
+  out.window.width = workW - 1 - x;
   out.window.height = workH - 1;
 
   int width = 2 * in.okWidth;
@@ -47,7 +48,7 @@ PopupLayout ComputePopupLayout(const PopupLayoutInput& in) {
   out.groupArea = Box{0, 0, width + kColumnLeft, top};
 
   const int listX = width + kListGap;
-  out.list = Placement{listX, 0, (workW - 1 - out.window.x) - listX, workH};
+  out.list = Placement{listX, 0, (workW - 1 - x) - listX, workH};
   return out;
 }
 

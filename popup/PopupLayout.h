@@ -54,6 +54,9 @@ constexpr int kListGap = 23;         // the list starts at column width plus thi
 
 struct PopupLayoutInput {
   Box workArea;
+  // The left edge of the work area's monitor: every monitor is laid out as
+  // the primary, as if it began at x = 0.
+  int monitorLeft = 0;
   int okWidth = 0;   // client size of the OK button, the button unit
   int okHeight = 0;
   std::vector<int> nameWidths;  // one per group, in list order

@@ -60,13 +60,14 @@ BENCHMARK(CopyPoint);
 
 void Decide(benchmark::State& state) {
   const auto& events = Events();
-  const qv::HotZones zones = qv::ComputeHotZones({0, 0, 1024, 740}, 18);
+  const qv::DesktopZones zones = qv::SingleMonitorZones(qv::ComputeHotZones({0, 0, 1024, 740}, 18));
   size_t i = 0;
   for (auto _ : state) {
     const Event& e = events[i++ & 4095];
     qv::KnownHookInputs inputs{true, e.buttonDown, e.visible, e.pt};
     bool quiet = false;
-    qv::HookRequest request = qv::DecideHookRequest(inputs, zones, false, quiet);
+    int32_t shown = 0;
+    qv::HookRequest request = qv::DecideHookRequest(inputs, zones, shown, false, quiet);
     benchmark::DoNotOptimize(request);
   }
 }

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 namespace qv {
 
@@ -122,7 +123,7 @@ struct CountingProbe {
 };
 
 TEST(HookProbe, AsksOnlyWhatTheDecisionNeeds) {
-  const HotZones zones = ComputeHotZones({0, 0, 1024, 740}, 18);
+  const DesktopZones zones = SingleMonitorZones(ComputeHotZones({0, 0, 1024, 740}, 18));
   struct Case {
     CountingProbe probe;
     const char* asked;
@@ -135,7 +136,8 @@ TEST(HookProbe, AsksOnlyWhatTheDecisionNeeds) {
   };
   for (Case& c : cases) {
     bool quiet = false;
-    DecideHookRequest(c.probe, zones, false, quiet);
+    int32_t shown = -1;
+    DecideHookRequest(c.probe, zones, shown, false, quiet);
     EXPECT_EQ(c.probe.asked, c.asked) << "at (" << c.probe.pt.x << ", " << c.probe.pt.y << ")";
   }
 }
@@ -143,11 +145,12 @@ TEST(HookProbe, AsksOnlyWhatTheDecisionNeeds) {
 // A snap to the top edge ends with the button released in the strip; the
 // strip wakes again only once the pointer has left it.
 TEST(HookRelease, AButtonInTheStripQuietsItUntilThePointerLeaves) {
-  const HotZones zones = ComputeHotZones({0, 0, 1024, 740}, 18);
+  const DesktopZones zones = SingleMonitorZones(ComputeHotZones({0, 0, 1024, 740}, 18));
   bool quiet = false;
   const auto event = [&](ZonePoint pt, bool held, bool buttonMessage = false) {
     KnownHookInputs in{true, held, false, pt};
-    return DecideHookRequest(in, zones, buttonMessage, quiet);
+    int32_t shown = -1;
+    return DecideHookRequest(in, zones, shown, buttonMessage, quiet);
   };
   EXPECT_EQ(event({300, 200}, true), HookRequest::kNone);   // the drag starts outside the strip
   EXPECT_FALSE(quiet);
@@ -184,6 +187,66 @@ TEST(HotZones, TheStripStopsAtTheRealCaptionButtons) {
   EXPECT_EQ(z.trigger.right, 1812);
   EXPECT_EQ(StripClearOfCaptionButtons(z.trigger, 1782), (ZoneRect{960, 0, 1782, 1}));
   EXPECT_EQ(StripClearOfCaptionButtons(z.trigger, 1900).right, 1812) << "narrower buttons keep the room";
+}
+
+
+// Several monitors: each gets the primary's rules from its own left edge,
+// and a top row under another monitor is no edge.
+std::vector<ZoneRect> Strips(std::initializer_list<MonitorArea> monitors, int32_t of) {
+  const std::vector<MonitorArea> list(monitors);
+  DesktopZones zones{};
+  ComputeDesktopZones(list.data(), static_cast<int32_t>(list.size()), zones);
+  std::vector<ZoneRect> strips;
+  for (int32_t i = 0; i < zones.count; ++i)
+    if (zones.piece[i].monitor == of) strips.push_back(zones.piece[i].zones.trigger);
+  return strips;
+}
+
+constexpr MonitorArea kPrimary{{0, 0, 1024, 768}, {0, 0, 1024, 740}, 18};
+
+TEST(DesktopZones, AMonitorAboveTakesTheRowUnderItAndHasAnEdgeOfItsOwn) {
+  const MonitorArea upper{{-512, -800, 768, 0}, {-512, -800, 768, 0}, 18};
+  EXPECT_EQ(Strips({kPrimary, upper}, 0), (std::vector<ZoneRect>{{768, 0, 970, 1}}));
+  EXPECT_EQ(Strips({kPrimary, upper}, 1), (std::vector<ZoneRect>{{128, -800, 714, -799}}))
+      << "the right half measured from the monitor's own left edge";
+  EXPECT_EQ(ComputeMonitorHotZones(upper).stay, (ZoneRect{128, -800, 768, 0}));
+  // One in the middle of the strip cuts it in two; one that overlaps the
+  // primary's top rows covers the row above them all the same.
+  EXPECT_EQ(Strips({kPrimary, {{600, -600, 900, 0}, {600, -600, 900, 0}, 18}}, 0),
+            (std::vector<ZoneRect>{{512, 0, 600, 1}, {900, 0, 970, 1}}));
+  EXPECT_EQ(Strips({kPrimary, {{700, -300, 1300, 100}, {700, -300, 1300, 100}, 18}}, 0),
+            (std::vector<ZoneRect>{{512, 0, 700, 1}}));
+  EXPECT_TRUE(Strips({kPrimary, {{0, -768, 1024, 0}, {0, -768, 1024, 0}, 18}}, 0).empty());
+}
+
+TEST(DesktopZones, MonitorsBesideThePrimaryKeepEveryEdge) {
+  const MonitorArea left{{-1280, 0, 0, 1024}, {-1280, 0, 0, 984}, 18};
+  EXPECT_EQ(Strips({kPrimary, left}, 1), (std::vector<ZoneRect>{{-640, 0, -54, 1}}));
+  EXPECT_EQ(Strips({kPrimary, left}, 0), (std::vector<ZoneRect>{{512, 0, 970, 1}}));
+  // Taller and higher on the right: beside the primary's top row, not above it.
+  const MonitorArea right{{1024, -200, 2944, 880}, {1024, -200, 2944, 840}, 24};
+  EXPECT_EQ(Strips({kPrimary, right}, 1), (std::vector<ZoneRect>{{1984, -200, 2872, -199}}));
+  EXPECT_EQ(Strips({kPrimary, right}, 0), (std::vector<ZoneRect>{{512, 0, 970, 1}}));
+}
+
+TEST(DesktopZones, ThePopupHidesWhenThePointerCrossesToAnotherMonitor) {
+  const MonitorArea monitors[] = {kPrimary, {{-512, -800, 768, 0}, {-512, -800, 768, 0}, 18}};
+  DesktopZones zones{};
+  ComputeDesktopZones(monitors, 2, zones);
+  int32_t shown = -1;
+  bool quiet = false;
+  const auto event = [&](ZonePoint pt, bool visible) {
+    KnownHookInputs in{true, false, visible, pt};
+    return DecideHookRequest(in, zones, shown, false, quiet);
+  };
+  EXPECT_EQ(event({600, 0}, false), HookRequest::kNone) << "under the upper monitor";
+  EXPECT_EQ(event({600, -800}, false), HookRequest::kShow);
+  EXPECT_EQ(zones.piece[shown].monitor, 1);
+  EXPECT_EQ(event({600, -1}, true), HookRequest::kNone);
+  EXPECT_EQ(event({600, 10}, true), HookRequest::kHide) << "down into the primary's right half";
+  EXPECT_EQ(event({800, 0}, false), HookRequest::kShow);
+  EXPECT_EQ(zones.piece[shown].monitor, 0);
+  EXPECT_EQ(event({700, -1}, true), HookRequest::kHide) << "up into the upper monitor's right half";
 }
 
 }  // namespace

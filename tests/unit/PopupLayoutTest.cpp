@@ -31,6 +31,11 @@ TEST(PopupLayout, HangsFromTheTopOverTheRightHalfOfTheWorkArea) {
 
   // An odd width drops the half pixel.
   EXPECT_EQ(ComputePopupLayout(Input(Box{0, 0, 801, 600})).window.x, 379);
+
+  // Another monitor is laid out as the primary from its own left edge.
+  PopupLayoutInput upper = Input(Box{-512, -800, 768, 0});
+  upper.monitorLeft = -512;
+  EXPECT_EQ(ComputePopupLayout(upper).window, (Placement{-512 + 619, -800, 660, 799}));
 }
 
 TEST(PopupLayout, EmptyGroupListStillGetsItsButtons) {
