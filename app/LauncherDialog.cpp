@@ -8,6 +8,7 @@
 #include "FirstRun.h"
 #include "HotZone.h"
 #include "LauncherApp.h"
+#include "LiveZones.h"
 #include "Messages.h"
 #include "QVLHook.h"
 #include "SetupDialog.h"
@@ -226,11 +227,16 @@ void LauncherDialog::Leave() {
 // full-screen program the edge of its monitor stays quiet; the hook asks
 // again at the next move, so the popup comes once that program has gone.
 bool LauncherDialog::OnShowRequest(Message& m) {
+  // One reading of the pointer decides the monitor and every check on it.
   POINT at{};
-  if (!IsWindowVisible(hwnd()) && allowPopup && PointerInStayZone() && !PointerOverCaptionButtons() &&
-      GetCursorPos(&at) && !FullScreenProgramOn(MonitorFromPoint(at, MONITOR_DEFAULTTONEAREST), at)) {
-    ShowPopup();
-    if (!PointerInStayZone()) HidePopup();
+  if (!IsWindowVisible(hwnd()) && allowPopup && GetCursorPos(&at)) {
+    const HMONITOR monitor = MonitorFromPoint(at, MONITOR_DEFAULTTONEAREST);
+    MonitorArea area{};
+    if (ReadMonitorArea(monitor, area) && Contains(ComputeMonitorHotZones(area).stay, {at.x, at.y}) &&
+        !PointerOverCaptionButtons(at, area) && !FullScreenProgramOn(monitor, at)) {
+      ShowPopup(monitor);
+      if (!PointerInStayZone()) HidePopup();
+    }
   }
   m.result = 0;
   return true;
@@ -474,7 +480,7 @@ void LauncherDialog::ApplyReadGroups() {
   if (shown) {
     // Shown again since the Refresh: laid out afresh where it is, with the
     // row under the resting pointer framed as if it had just come there.
-    ShowPopup();
+    ShowPopup(popupMonitor);
     InvalidateRect(hwnd(), nullptr, TRUE);
     POINT at{};
     if (GetCursorPos(&at) && ScreenToClient(hwnd(), &at)) PointerOver(at);

@@ -12,6 +12,7 @@
 #include "GroupStore.h"
 #include "Handles.h"
 #include "HookThread.h"
+#include "HotZone.h"
 #include "IconStore.h"
 #include "PopupLayout.h"
 #include "ShortcutList.h"
@@ -111,7 +112,8 @@ class LauncherDialog : public DialogT<LauncherDialog>, private ShortcutListOwner
   void ApplyReadGroups();
 
   // Layout and painting.
-  void ShowPopup();
+  // Lays the popup out on `monitor` and shows it there.
+  void ShowPopup(HMONITOR monitor);
   void HidePopup();
   void ResetPopupState(bool shown);
   bool OnEraseBackground(Message& m);
@@ -139,9 +141,10 @@ class LauncherDialog : public DialogT<LauncherDialog>, private ShortcutListOwner
   // When the pointer cannot be read (a locked desktop), it counts as inside;
   // once the popup's monitor is gone, as outside.
   bool PointerInStayZone() const;
-  // The pointer over the caption buttons of the maximised window at the top
-  // edge of its monitor, as the system draws them; false where it cannot say.
-  static bool PointerOverCaptionButtons();
+  // The pointer `pt` over the caption buttons of the maximised window at the
+  // top edge of its monitor (`area`), as the system draws them; false where
+  // it cannot say.
+  static bool PointerOverCaptionButtons(POINT pt, const MonitorArea& area);
   // The popup's font for a monitor of `dpi`, made from logFont.
   bool MakePopupFont(int dpi);
   LRESULT OnListClick(const NMHDR& header);

@@ -98,6 +98,12 @@ foreach(width x64 x86)
     set_tests_properties(${test} PROPERTIES LABELS e2e TIMEOUT 900 SKIP_RETURN_CODE 77
       ENVIRONMENT "${env};QV_LOG_PIXELS=144")
   endforeach()
+  # A desktop of two monitors, one above the primary (no virtual desktop,
+  # which always has one).
+  set(test e2e.${width}.Monitors)
+  add_test(NAME ${test} COMMAND ${QV_WINE_TEST} ${bin}/qv_e2e.exe --gtest_filter=Monitors.*)
+  set_tests_properties(${test} PROPERTIES LABELS e2e TIMEOUT 900 SKIP_RETURN_CODE 77
+    ENVIRONMENT "${env};QV_MONITORS=2")
   # Wine takes the ANSI code page from the locale: this one runs on 932.
   set_tests_properties(e2e.${width}.FirstRunJapanese PROPERTIES
     ENVIRONMENT "${env};LANG=ja_JP.UTF-8;LC_ALL=ja_JP.UTF-8")

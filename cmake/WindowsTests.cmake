@@ -52,6 +52,7 @@ add_executable(qv_e2e
   tests/e2e/FirstRunTest.cpp
   tests/e2e/AboutTest.cpp
   tests/e2e/InstallerTest.cpp
+  tests/e2e/MonitorsTest.cpp
   tests/e2e/Main.cpp
   tests/e2e/utf8.rc
 )

@@ -165,9 +165,9 @@ inline void ComputeDesktopZones(const MonitorArea* monitors, int32_t count, Desk
   }
 }
 
-// The piece of strip under the point; -1 for none.
-inline int32_t EdgePieceAt(const DesktopZones& zones, ZonePoint pt) {
-  for (int32_t i = 0; i < zones.count && i < kMaxEdgePieces; ++i)
+// The piece of strip under the point among the first `count`; -1 for none.
+inline int32_t EdgePieceAt(const DesktopZones& zones, int32_t count, ZonePoint pt) {
+  for (int32_t i = 0; i < count; ++i)
     if (Contains(zones.piece[i].zones.trigger, pt)) return i;
   return -1;
 }
@@ -192,15 +192,16 @@ inline HookRequest DecideHookRequest(Probe& probe, const DesktopZones& zones, in
   if (!probe.Registered()) return HookRequest::kNone;
   const bool buttonDown = probe.AnyButtonDown();
   const ZonePoint pt = probe.Point();
-  const int32_t piece = EdgePieceAt(zones, pt);
+  // Read once: another process may be remaking the table.
+  const int32_t count = zones.count < kMaxEdgePieces ? zones.count : kMaxEdgePieces;
+  const int32_t piece = EdgePieceAt(zones, count, pt);
   quiet = NextStripQuiet(quiet, piece >= 0, buttonDown || buttonMessage);
   if (buttonDown) return HookRequest::kNone;
   bool inStay = false;
-  if (shown >= 0 && shown < zones.count && shown < kMaxEdgePieces) {
+  if (shown >= 0 && shown < count) {
     inStay = Contains(zones.piece[shown].zones.stay, pt);
   } else {
-    for (int32_t i = 0; i < zones.count && i < kMaxEdgePieces && !inStay; ++i)
-      inStay = Contains(zones.piece[i].zones.stay, pt);
+    for (int32_t i = 0; i < count && !inStay; ++i) inStay = Contains(zones.piece[i].zones.stay, pt);
   }
   const bool callable = piece >= 0 && !quiet;
   if (inStay && !callable) return HookRequest::kNone;

@@ -77,10 +77,7 @@ bool LauncherDialog::PointerInStayZone() const {
   return Contains(ComputeMonitorHotZones(area).stay, {pt.x, pt.y});
 }
 
-bool LauncherDialog::PointerOverCaptionButtons() {
-  POINT pt{};
-  MonitorArea area{};
-  if (!GetCursorPos(&pt) || !ReadMonitorArea(MonitorFromPoint(pt, MONITOR_DEFAULTTONEAREST), area)) return false;
+bool LauncherDialog::PointerOverCaptionButtons(POINT pt, const MonitorArea& area) {
   // The window that the top edge above the pointer belongs to.
   const HWND at = WindowFromPoint(POINT{pt.x, area.work.top});
   const HWND window = at != nullptr ? GetAncestor(at, GA_ROOT) : nullptr;
@@ -107,13 +104,10 @@ bool LauncherDialog::PointerOverCaptionButtons() {
   return pt.x >= strip.right;
 }
 
-void LauncherDialog::ShowPopup() {
+void LauncherDialog::ShowPopup(HMONITOR monitor) {
   ResetPopupState(true);
 
-  // It hangs from the monitor whose edge the pointer touched.
-  POINT at{};
-  GetCursorPos(&at);
-  popupMonitor = MonitorFromPoint(at, MONITOR_DEFAULTTOPRIMARY);
+  popupMonitor = monitor;
   MonitorArea area{};
   UINT monitorDpi = 0;
   if (!ReadMonitorArea(popupMonitor, area, &monitorDpi)) {

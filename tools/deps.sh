@@ -7,6 +7,9 @@ packages=(
   g++-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-i686 binutils-mingw-w64-x86-64
   googletest libgtest-dev libbenchmark-dev
   wine wine64 wine32:i386 xvfb fonts-liberation nsis locales
+  # Two monitors: Xorg's dummy driver, and Xinerama for Wine of each width,
+  # which only recommends it and shows one monitor without it.
+  xserver-xorg-core xserver-xorg-video-dummy libxinerama1 libxinerama1:i386
 )
 
 sudo=()

@@ -5,7 +5,7 @@
 # the version it reports (Wine's own default is Windows 7), and real
 # Desktop/Documents folders instead of links into HOME. Each session works on
 # a copy of it (system DLLs of both widths hard-linked, everything else copied), on an Xvfb
-# display of its own, and ends every process it started.
+# display of its own (or an Xorg one with two monitors), and ends every process it started.
 
 QV_WINE=${QV_WINE:-/usr/lib/wine/wine64}
 QV_WINE32=${QV_WINE32:-/usr/lib/wine/wine}
@@ -111,6 +111,89 @@ qv_start_xvfb() {
     sleep 0.05
   done
   [[ -s $work/display ]] || { echo "Xvfb did not start" >&2; return 1; }
+  export DISPLAY=":$(head -n1 "$work/display")"
+}
+
+# qv_start_monitors WORK: starts an X server with two monitors, as Wine sees
+# them without its virtual desktop: the primary, 1024x768 at (0,0), and a
+# 1280x800 one above it at (-512,-800), so that the primary's top row lies
+# under the upper monitor for x < 768 and is the desktop's edge from there on.
+# Sets DISPLAY and QV_XVFB_PID.
+# Xvfb puts every head at 0,0; Xorg's dummy driver places Xinerama heads as
+# the layout says, and Wine reads them from Xinerama (which turns RandR off).
+# The upper head is X screen 0: Xorg mangles pointer warps when screen 0 is
+# not at the root's origin, so Wine is told the primary is head 1 (X11 Driver,
+# PrimaryMonitor). VidMode is off, as Wine 8 frees a bad pointer in its
+# VidMode mode list and its display set-up dies; no input devices are added,
+# and -sharevts keeps Xorg off the consoles.
+qv_start_monitors() {
+  local work=$1 i
+  rm -f "$work/display"
+  mkdir -p "$work/xorg.conf.d"
+  cat >"$work/xorg.conf.d/flags.conf" <<'CONF'
+Section "ServerFlags"
+  Option "Xinerama" "true"
+  Option "DisableVidModeExtension" "true"
+  Option "AutoAddDevices" "false"
+EndSection
+CONF
+  cat >"$work/xorg.conf" <<'CONF'
+Section "Monitor"
+  Identifier "monitor"
+  HorizSync 5.0-1000.0
+  VertRefresh 5.0-200.0
+  Modeline "1024x768" 63.50 1024 1072 1176 1328 768 771 775 798 -hsync +vsync
+  Modeline "1280x800" 83.50 1280 1352 1480 1680 800 803 809 831 -hsync +vsync
+EndSection
+Section "Device"
+  Identifier "primary"
+  Driver "dummy"
+  VideoRam 16384
+EndSection
+Section "Device"
+  Identifier "upper"
+  Driver "dummy"
+  VideoRam 16384
+EndSection
+Section "Screen"
+  Identifier "primary"
+  Device "primary"
+  Monitor "monitor"
+  DefaultDepth 24
+  SubSection "Display"
+    Depth 24
+    Modes "1024x768"
+  EndSubSection
+EndSection
+Section "Screen"
+  Identifier "upper"
+  Device "upper"
+  Monitor "monitor"
+  DefaultDepth 24
+  SubSection "Display"
+    Depth 24
+    Modes "1280x800"
+  EndSubSection
+EndSection
+Section "ServerLayout"
+  Identifier "monitors"
+  Screen 0 "upper" 0 0
+  Screen 1 "primary" 512 800
+EndSection
+CONF
+  Xorg -displayfd 3 -config "$work/xorg.conf" -configdir "$work/xorg.conf.d" \
+    -logfile "$work/Xorg.log" -nolisten tcp -noreset -sharevts 3>"$work/display" >/dev/null 2>&1 &
+  QV_XVFB_PID=$!
+  for ((i = 0; i < 200; i++)); do
+    [[ -s $work/display ]] && break
+    kill -0 "$QV_XVFB_PID" 2>/dev/null || break
+    sleep 0.05
+  done
+  if [[ ! -s $work/display ]]; then
+    echo "Xorg with two monitors did not start; from $work/Xorg.log:" >&2
+    grep -sF '(EE)' "$work/Xorg.log" >&2 || echo "(none; tools/deps.sh installs Xorg)" >&2
+    return 1
+  fi
   export DISPLAY=":$(head -n1 "$work/display")"
 }
 

@@ -40,15 +40,36 @@ export HOME=$work/home WINEPREFIX=$work/prefix
 trap 'qv_end_session; rm -rf "$work"' EXIT
 qv_clone_prefix "$base" "$work"
 # Another display scale (QV_LOG_PIXELS, e.g. 144 for 150%): Wine reads it as
-# each program of the session starts.
+# each program of the session starts. Two monitors (QV_MONITORS=2): Wine's
+# virtual desktop has only one, so the session runs on the X screen itself,
+# whose second head is the primary monitor (see qv_start_monitors), its
+# windows unmanaged as in the virtual desktop: there is no window manager, and
+# Wine waits 2 s for one on every managed window it shows or hides.
+settings=
 if [[ -n ${QV_LOG_PIXELS:-} ]]; then
-  printf 'REGEDIT4\n\n[HKEY_CURRENT_USER\\Control Panel\\Desktop]\n"LogPixels"=dword:%08x\n' \
-    "$QV_LOG_PIXELS" >"$work/scale.reg"
-  "$loader" regedit "$work/scale.reg" >/dev/null 2>&1 || { echo "could not set LogPixels" >&2; exit 1; }
+  printf -v settings '[HKEY_CURRENT_USER\\Control Panel\\Desktop]\n"LogPixels"=dword:%08x\n\n' "$QV_LOG_PIXELS"
+fi
+if [[ ${QV_MONITORS:-1} == 2 ]]; then
+  settings+='[HKEY_CURRENT_USER\Software\Wine\Explorer]
+"Desktop"=-
+
+[HKEY_CURRENT_USER\Software\Wine\X11 Driver]
+"Managed"="N"
+"PrimaryMonitor"="1"
+'
+fi
+if [[ -n $settings ]]; then
+  printf 'REGEDIT4\n\n%s' "$settings" >"$work/session.reg"
+  "$loader" regedit "$work/session.reg" >/dev/null 2>&1 ||
+    { echo "could not apply the session's settings" >&2; exit 1; }
   # The session proper starts afresh, its desktop on the display below.
   "$QV_WINESERVER" -w
 fi
-qv_start_xvfb "$work" || exit 1
+if [[ ${QV_MONITORS:-1} == 2 ]]; then
+  qv_start_monitors "$work" || exit 1
+else
+  qv_start_xvfb "$work" || exit 1
+fi
 
 # The program writes down the code it ends with. Once its last thread has
 # gone, Wine's server gives its Unix process half a second to end and then

@@ -73,6 +73,27 @@ void Decide(benchmark::State& state) {
 }
 BENCHMARK(Decide);
 
+// The same track on a desktop of three monitors, one above the primary's
+// strip cutting it in two, one beside it: every piece is looked at.
+void DecideThreeMonitors(benchmark::State& state) {
+  const auto& events = Events();
+  const qv::MonitorArea monitors[] = {{{0, 0, 1024, 768}, {0, 0, 1024, 740}, 18},
+                                      {{600, -600, 900, 0}, {600, -600, 900, 0}, 18},
+                                      {{1024, 0, 2944, 1080}, {1024, 0, 2944, 1040}, 18}};
+  qv::DesktopZones zones{};
+  qv::ComputeDesktopZones(monitors, 3, zones);
+  size_t i = 0;
+  for (auto _ : state) {
+    const Event& e = events[i++ & 4095];
+    qv::KnownHookInputs inputs{true, e.buttonDown, e.visible, e.pt};
+    bool quiet = false;
+    int32_t shown = 0;
+    qv::HookRequest request = qv::DecideHookRequest(inputs, zones, shown, false, quiet);
+    benchmark::DoNotOptimize(request);
+  }
+}
+BENCHMARK(DecideThreeMonitors);
+
 class Collect : public benchmark::ConsoleReporter {
  public:
   Collect() : ConsoleReporter(OO_Tabular) {}
@@ -94,6 +115,10 @@ int main(int argc, char** argv) {
   if (base > 0 && decide > 0) {
     std::printf("hook decision: %.2f ns per event, baseline (copy the point) %.2f ns, ratio %.2f (goal <= 2)\n",
                 decide, base, decide / base);
+  }
+  const double three = reporter.nsPerEvent["DecideThreeMonitors"];
+  if (decide > 0 && three > 0) {
+    std::printf("on three monitors: %.2f ns per event, ratio %.2f to one monitor\n", three, three / decide);
   }
   return 0;
 }

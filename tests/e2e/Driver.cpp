@@ -357,15 +357,25 @@ bool Dismiss(HWND dialog, int id, DWORD timeoutMs) {
 }
 
 bool SendMove(int x, int y) {
-  // Absolute input is in 1/65536 of the primary screen; round up so that
-  // the system's truncation lands on the intended pixel.
-  const int cx = GetSystemMetrics(SM_CXSCREEN);
-  const int cy = GetSystemMetrics(SM_CYSCREEN);
+  // Absolute input is in 1/65536 of the primary screen, or of the whole
+  // desktop where there are several monitors; round up so that the
+  // system's truncation lands on the intended pixel.
+  int left = 0, top = 0;
+  int cx = GetSystemMetrics(SM_CXSCREEN);
+  int cy = GetSystemMetrics(SM_CYSCREEN);
+  DWORD flags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+  if (GetSystemMetrics(SM_CMONITORS) > 1) {
+    left = GetSystemMetrics(SM_XVIRTUALSCREEN);
+    top = GetSystemMetrics(SM_YVIRTUALSCREEN);
+    cx = GetSystemMetrics(SM_CXVIRTUALSCREEN);
+    cy = GetSystemMetrics(SM_CYVIRTUALSCREEN);
+    flags |= MOUSEEVENTF_VIRTUALDESK;
+  }
   INPUT input{};
   input.type = INPUT_MOUSE;
-  input.mi.dx = static_cast<LONG>((static_cast<long long>(x) * 65536 + cx - 1) / cx);
-  input.mi.dy = static_cast<LONG>((static_cast<long long>(y) * 65536 + cy - 1) / cy);
-  input.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+  input.mi.dx = static_cast<LONG>((static_cast<long long>(x - left) * 65536 + cx - 1) / cx);
+  input.mi.dy = static_cast<LONG>((static_cast<long long>(y - top) * 65536 + cy - 1) / cy);
+  input.mi.dwFlags = flags;
   return SendInput(1, &input, sizeof input) == 1;
 }
 

@@ -72,9 +72,15 @@ class LauncherTest : public ::testing::Test {
   // process.
   qv::PopupLayout Expected(const std::vector<std::string>& names, int fontHeight = 0, int weight = 0,
                            bool italic = false, const char* face = "Arial") const {
+    return ExpectedOn(WorkArea(), 0, names, fontHeight, weight, italic, face);
+  }
+  // The same on the monitor of this work area and left edge.
+  qv::PopupLayout ExpectedOn(const RECT& work, int monitorLeft, const std::vector<std::string>& names,
+                             int fontHeight = 0, int weight = 0, bool italic = false,
+                             const char* face = "Arial") const {
     qv::PopupLayoutInput in;
-    const RECT work = WorkArea();
     in.workArea = qv::Box{work.left, work.top, work.right, work.bottom};
+    in.monitorLeft = monitorLeft;
     RECT ok{};
     GetClientRect(GetDlgItem(window, IDOK), &ok);
     in.okWidth = ok.right;
