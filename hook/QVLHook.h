@@ -1,6 +1,6 @@
 // QVLHOOK.DLL: the system-wide mouse hook that tells the launcher when the
-// pointer touches the top edge in the right half of the work area (show
-// request) and when it leaves that half again (hide request).
+// pointer touches the top edge in the right half of a monitor's work area
+// (show request) and when it leaves that half again (hide request).
 #pragma once
 
 #include <windows.h>
@@ -24,7 +24,8 @@ QVLHOOK_API void QVLRegisterWindow(HWND hWnd);
 QVLHOOK_API int QVLInstallHook(void);
 // 1 when a recorded hook was removed; 0 when none was recorded.
 QVLHOOK_API int QVLUninstallHook(void);
-// Recomputes the stay zone and the trigger strip from the current work area.
+// Recomputes every monitor's stay zone and trigger strip from the current
+// monitors and work areas.
 QVLHOOK_API void QVLCalcArea(void);
 
 // The library's shared state, one copy per desktop. Written only by the
@@ -32,5 +33,6 @@ QVLHOOK_API void QVLCalcArea(void);
 QVLHOOK_API HHOOK m_hHook;
 QVLHOOK_API HWND m_hWnd;
 QVLHOOK_API HINSTANCE m_hModule;
+// The primary monitor's zones; the other monitors' are the library's own.
 QVLHOOK_API RECT m_rect1;  // stay zone
-QVLHOOK_API RECT m_rect2;  // trigger strip
+QVLHOOK_API RECT m_rect2;  // trigger strip (its widest stretch with no monitor above)

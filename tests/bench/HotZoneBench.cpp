@@ -58,9 +58,8 @@ void CopyPoint(benchmark::State& state) {
 }
 BENCHMARK(CopyPoint);
 
-void Decide(benchmark::State& state) {
+void DecideAll(benchmark::State& state, const qv::DesktopZones& zones) {
   const auto& events = Events();
-  const qv::DesktopZones zones = qv::SingleMonitorZones(qv::ComputeHotZones({0, 0, 1024, 740}, 18));
   size_t i = 0;
   for (auto _ : state) {
     const Event& e = events[i++ & 4095];
@@ -71,26 +70,21 @@ void Decide(benchmark::State& state) {
     benchmark::DoNotOptimize(request);
   }
 }
+
+void Decide(benchmark::State& state) {
+  DecideAll(state, qv::SingleMonitorZones(qv::ComputeHotZones({0, 0, 1024, 740}, 18)));
+}
 BENCHMARK(Decide);
 
 // The same track on a desktop of three monitors, one above the primary's
 // strip cutting it in two, one beside it: every piece is looked at.
 void DecideThreeMonitors(benchmark::State& state) {
-  const auto& events = Events();
   const qv::MonitorArea monitors[] = {{{0, 0, 1024, 768}, {0, 0, 1024, 740}, 18},
                                       {{600, -600, 900, 0}, {600, -600, 900, 0}, 18},
                                       {{1024, 0, 2944, 1080}, {1024, 0, 2944, 1040}, 18}};
   qv::DesktopZones zones{};
   qv::ComputeDesktopZones(monitors, 3, zones);
-  size_t i = 0;
-  for (auto _ : state) {
-    const Event& e = events[i++ & 4095];
-    qv::KnownHookInputs inputs{true, e.buttonDown, e.visible, e.pt};
-    bool quiet = false;
-    int32_t shown = 0;
-    qv::HookRequest request = qv::DecideHookRequest(inputs, zones, shown, false, quiet);
-    benchmark::DoNotOptimize(request);
-  }
+  DecideAll(state, zones);
 }
 BENCHMARK(DecideThreeMonitors);
 
