@@ -9,7 +9,8 @@ packages=(
   wine wine64 wine32:i386 xvfb fonts-liberation nsis locales
   # Two monitors: Xorg's dummy driver, and Xinerama for Wine of each width,
   # which only recommends it and shows one monitor without it.
-  xserver-xorg-core xserver-xorg-video-dummy libxinerama1 libxinerama1:i386
+  # xprop gives each monitor its work area there.
+  xserver-xorg-core xserver-xorg-video-dummy libxinerama1 libxinerama1:i386 x11-utils
 )
 
 sudo=()

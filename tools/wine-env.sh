@@ -195,6 +195,11 @@ CONF
     return 1
   fi
   export DISPLAY=":$(head -n1 "$work/display")"
+  # Each monitor's work area, as a desktop announces it (root coordinates):
+  # a 30-pixel bar at the top of the upper monitor, a 20-pixel task bar at
+  # the foot of the primary, as in the virtual desktop.
+  xprop -root -f _GTK_WORKAREAS_D0 32c -set _GTK_WORKAREAS_D0 '0,30,1280,770,512,800,1024,748' ||
+    { echo "could not set the work areas (xprop, from x11-utils)" >&2; return 1; }
 }
 
 # qv_end_session: ends the session's Wine processes and X server.

@@ -1,5 +1,6 @@
 // The launcher on a desktop of two monitors: the primary, and a larger one
-// above it that reaches over the left part of the primary's top row.
+// above it, with a bar at its top, that reaches over the left part of the
+// primary's top row.
 #include <gtest/gtest.h>
 
 #include <vector>
@@ -25,9 +26,11 @@ class Monitors : public LauncherTest {
     upper = (monitors[0].dwFlags & MONITORINFOF_PRIMARY) ? monitors[1] : monitors[0];
     ASSERT_EQ(upper.rcMonitor.bottom, 0) << "the second monitor lies directly above the primary";
     ASSERT_GT(upper.rcMonitor.right, WorkArea().right / 2) << "and over part of the primary's right half";
+    ASSERT_GT(upper.rcWork.top, upper.rcMonitor.top) << "with a bar at its top";
   }
 
-  // Three quarters across the upper monitor, on its top row: its right half.
+  // Three quarters across the upper monitor, on the top row of its work
+  // area: its right half, under its bar.
   POINT UpperEdge() const {
     const RECT& m = upper.rcMonitor;
     return POINT{m.left + (m.right - m.left) * 3 / 4, upper.rcWork.top};
