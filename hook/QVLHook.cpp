@@ -37,9 +37,10 @@ static LONG m_desktopDpi QVL_SHARED = 0;
 // first and set last, so a hook that reads in between finds fewer pieces,
 // never a half-written one of them counted.
 static qv::DesktopZones m_zones QVL_SHARED = {};
-// The piece whose edge called the popup last; the popup hides once the
-// pointer leaves that piece's stay zone.
-static LONG m_shownPiece QVL_SHARED = -1;
+// One more than the piece whose edge called the popup last, 0 for none (the
+// section starts zeroed); the popup hides once the pointer leaves that
+// piece's stay zone.
+static LONG m_shownPiece QVL_SHARED = 0;
 
 // Per process: the system's DPI calls, where it has them (Windows 10 1607
 // and later; the cursor's physical position from Vista on).
@@ -98,12 +99,12 @@ LRESULT CALLBACK MouseProc(int code, WPARAM wParam, LPARAM lParam) {
     LiveProbe probe{m_hWnd, reinterpret_cast<const MOUSEHOOKSTRUCT*>(lParam)->pt};
     const bool quietBefore = m_stripQuiet != 0;
     bool quiet = quietBefore;
-    const int32_t shownBefore = m_shownPiece;
+    const int32_t shownBefore = m_shownPiece - 1;
     int32_t shown = shownBefore;
     const qv::HookRequest request =
         qv::DecideHookRequest(probe, m_zones, shown, qv::IsButtonMessage(static_cast<uint32_t>(wParam)), quiet);
     if (quiet != quietBefore) m_stripQuiet = quiet ? 1 : 0;
-    if (shown != shownBefore) m_shownPiece = shown;
+    if (shown != shownBefore) m_shownPiece = shown + 1;
     switch (request) {
       case qv::HookRequest::kShow:
         // This process has the user's input, so it may hand the foreground
@@ -157,7 +158,7 @@ void QVLCalcArea(void) {
   InterlockedExchange(reinterpret_cast<volatile LONG*>(&m_zones.count), zones.count);
   // The popup's own piece may be another one now; until the next show the
   // hook lets it stay over any stay zone and the launcher checks its own.
-  m_shownPiece = -1;
+  m_shownPiece = 0;
 }
 
 void QVLRegisterWindow(HWND hWnd) {
