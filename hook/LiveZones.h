@@ -55,6 +55,15 @@ inline bool ReadMonitorArea(HMONITOR monitor, MonitorArea& area, UINT* dpi = nul
   return true;
 }
 
+// The primary alone, from the system-wide settings, for when no monitor
+// answers: its work area as the system reports it (empty when it cannot).
+inline MonitorArea PrimaryAreaFromSettings(UINT dpi) {
+  RECT work{};
+  SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+  return MonitorArea{ZoneRect{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)}, ToZone(work),
+                     TitleButtonWidth(dpi)};
+}
+
 // Every monitor of the desktop, up to the bound.
 struct LiveDesktop {
   MonitorArea monitor[kMaxMonitors];

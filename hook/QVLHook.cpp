@@ -127,13 +127,8 @@ LRESULT CALLBACK MouseProc(int code, WPARAM wParam, LPARAM lParam) {
 void QVLCalcArea(void) {
   qv::LiveDesktop desktop;
   if (!qv::ReadLiveDesktop(desktop) || desktop.primary < 0) {
-    // No monitor answered: the primary's work area alone, as the system
-    // reports it (empty when it cannot).
-    RECT work{};
-    SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
     const UINT dpi = qv::PrimaryMonitorDpi();
-    desktop.monitor[0] = qv::MonitorArea{qv::ZoneRect{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)},
-                                         qv::ToZone(work), qv::TitleButtonWidth(dpi)};
+    desktop.monitor[0] = qv::PrimaryAreaFromSettings(dpi);
     desktop.count = 1;
     desktop.primary = 0;
     desktop.commonDpi = dpi;

@@ -110,11 +110,7 @@ void LauncherDialog::ShowPopup(HMONITOR monitor) {
   popupMonitor = monitor;
   MonitorArea area{};
   UINT monitorDpi = 0;
-  if (!ReadMonitorArea(popupMonitor, area, &monitorDpi)) {
-    RECT work{};
-    SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
-    area.work = ToZone(work);
-  }
+  if (!ReadMonitorArea(popupMonitor, area, &monitorDpi)) area = PrimaryAreaFromSettings(0);
   PopupLayoutInput in;
   in.workArea = Box{area.work.left, area.work.top, area.work.right, area.work.bottom};
   in.monitorLeft = area.monitor.left;
