@@ -32,7 +32,7 @@ fi
 # The installer is a 32-bit program; on this 64-bit Windows it installs the
 # 64-bit Quorvel. Where Wine runs no 32-bit programs, the same installer
 # with a 64-bit stub does it.
-why=$(qv_why_no_32bit)
+why=$(qv_why_no_32bit "$build/wine")
 if [[ -z $why ]]; then
   echo "Installing Quorvel with QuorvelSetup.exe /S..."
   "$QV_WINE32" "$build/QuorvelSetup.exe" /S

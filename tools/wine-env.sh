@@ -74,9 +74,14 @@ if data[:2] == b"MZ":
 PY
 }
 
-# qv_why_no_32bit: prints why 32-bit Windows programs cannot run on this
-# machine, nothing when they can.
+# qv_why_no_32bit [ROOT]: prints why 32-bit Windows programs cannot run on
+# this machine, nothing when they can. ROOT is the Wine root of a build, where
+# tools/deps.sh says why it could not install the 32-bit part.
 qv_why_no_32bit() {
+  if [[ -n ${1:-} && -s $1/why-no-32bit.txt ]]; then
+    head -n1 "$1/why-no-32bit.txt"
+    return
+  fi
   if [[ ! -x $QV_WINE32 ]]; then
     echo "the 32-bit Wine ($QV_WINE32, Debian package wine32:i386) is not installed"
     return

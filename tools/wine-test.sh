@@ -19,7 +19,7 @@ width=$(qv_pe_width "$1")
 loader=$QV_WINE base=$root/base
 if [[ $width == 32 ]]; then loader=$QV_WINE32 base=$root/base32; fi
 if [[ $width == 32 || ${QV_NEEDS_32BIT:-0} == 1 ]]; then
-  why=$(qv_why_no_32bit)
+  why=$(qv_why_no_32bit "$root")
   if [[ -n $why ]]; then
     echo "Skipped: this machine cannot run 32-bit Windows programs: $why"
     exit 77
@@ -28,7 +28,7 @@ fi
 # The installer is a 32-bit program: where none can run, its twin with a
 # 64-bit stub stands in for it.
 if [[ $width == 64 && -n ${QV_SETUP_64:-} && -n ${QV_SETUP:-} ]]; then
-  why=$(qv_why_no_32bit)
+  why=$(qv_why_no_32bit "$root")
   if [[ -n $why ]]; then
     echo "Note: this machine cannot run 32-bit Windows programs ($why); the installer is tried with its 64-bit stub."
     export QV_SETUP=$QV_SETUP_64 QV_NO_32BIT=$why
