@@ -12,17 +12,38 @@ namespace qv {
 
 inline ZoneRect ToZone(const RECT& r) { return ZoneRect{r.left, r.top, r.right, r.bottom}; }
 
+// A function of a system library, looked up the first time it is asked
+// for and kept for the process: the launcher asks at every showing, hiding
+// and stay tick, and a look-up each time would wait for the loader lock
+// that icon workers hold while the shell loads its extensions. A library
+// loaded here stays loaded while its function is kept. `slot` is a
+// constant-initialised static (the hook library has no run-time library to
+// guard a dynamic one); threads that race only look up the same answer.
+// Never on the hook procedure's path, which runs in other programs.
+inline void* SystemFunction(void* volatile* slot, const char* library, const char* name, bool load) {
+  // Kept where the system has no such function: the slot's own address.
+  void* const missing = const_cast<void**>(slot);
+  void* known = InterlockedCompareExchangePointer(slot, nullptr, nullptr);
+  if (known == nullptr) {
+    const HMODULE module = load ? LoadLibraryA(library) : GetModuleHandleA(library);
+    void* const found = module != nullptr ? reinterpret_cast<void*>(GetProcAddress(module, name)) : nullptr;
+    known = InterlockedCompareExchangePointer(slot, found != nullptr ? found : missing, nullptr);
+    const bool kept = known == nullptr && found != nullptr;
+    if (load && module != nullptr && !kept) FreeLibrary(module);
+    if (known == nullptr) known = found != nullptr ? found : missing;
+  }
+  return known != missing ? known : nullptr;
+}
+
 // A monitor's scale now, which may differ from the one the session started
 // with; 0 where the system cannot say (before Windows 8.1).
 inline UINT MonitorDpi(HMONITOR monitor) {
   using MonitorDpiFn = HRESULT(WINAPI*)(HMONITOR, int, UINT*, UINT*);
-  const HMODULE shcore = LoadLibraryA("shcore.dll");
-  if (!shcore) return 0;
+  static void* volatile function = nullptr;
   const auto monitorDpi =
-      reinterpret_cast<MonitorDpiFn>(reinterpret_cast<void*>(GetProcAddress(shcore, "GetDpiForMonitor")));
+      reinterpret_cast<MonitorDpiFn>(SystemFunction(&function, "shcore.dll", "GetDpiForMonitor", true));
   UINT x = 0, y = 0;
   if (!monitorDpi || FAILED(monitorDpi(monitor, 0, &x, &y))) y = 0;
-  FreeLibrary(shcore);
   return y;
 }
 
@@ -32,8 +53,9 @@ inline UINT PrimaryMonitorDpi() { return MonitorDpi(MonitorFromPoint(POINT{0, 0}
 // (A per-monitor-aware program's plain metrics stay at the log-on scale.)
 inline int TitleButtonWidth(UINT dpi) {
   using MetricsForDpiFn = int(WINAPI*)(int, UINT);
-  const MetricsForDpiFn metricsForDpi = reinterpret_cast<MetricsForDpiFn>(
-      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("user32.dll"), "GetSystemMetricsForDpi")));
+  static void* volatile function = nullptr;
+  const auto metricsForDpi =
+      reinterpret_cast<MetricsForDpiFn>(SystemFunction(&function, "user32.dll", "GetSystemMetricsForDpi", false));
   if (metricsForDpi && dpi != 0) return metricsForDpi(SM_CXSIZE, dpi);
   return GetSystemMetrics(SM_CXSIZE);
 }

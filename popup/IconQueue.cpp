@@ -1,5 +1,7 @@
 #include "IconQueue.h"
 
+#include <utility>
+
 namespace qv {
 
 void IconQueue::Push(Group group, Ticket ticket) {
@@ -36,6 +38,38 @@ void IconQueue::Clear() {
 int IconCache::Find(const IconLocation& location) const {
   const auto found = images_.find(location);
   return found != images_.end() ? found->second : -1;
+}
+
+void IconSources::Set(int image, IconSource source) {
+  if (image < 0) return;
+  const auto at = static_cast<std::size_t>(image);
+  if (at >= sources_.size()) sources_.resize(at + 1);
+  sources_[at] = std::move(source);
+}
+
+void IconSources::Resized() {
+  std::deque<int> stale;
+  for (std::size_t image = 0; image < sources_.size(); ++image)
+    if (sources_[image]) stale.push_back(static_cast<int>(image));
+  stale_.swap(stale);
+}
+
+std::optional<int> IconSources::NextStale() {
+  if (stale_.empty()) return std::nullopt;
+  const int image = stale_.front();
+  stale_.pop_front();
+  return image;
+}
+
+const IconSource* IconSources::Find(int image) const {
+  if (image < 0 || static_cast<std::size_t>(image) >= sources_.size()) return nullptr;
+  const auto& source = sources_[static_cast<std::size_t>(image)];
+  return source ? &*source : nullptr;
+}
+
+void IconSources::Clear() {
+  sources_.clear();
+  stale_.clear();
 }
 
 }  // namespace qv

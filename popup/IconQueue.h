@@ -1,7 +1,8 @@
 // Which shortcut's icon is fetched next, and which icons are already in the
 // image list. Shortcuts wait in lines, one per group, taken in the order the
 // groups were asked for; the group the user looks at goes to the front.
-// Shortcuts whose icons come from the same place share one image.
+// Shortcuts whose icons come from the same place share one image, and each
+// image remembers where it came from, to be fetched again at another size.
 #pragma once
 
 #include <cstdint>
@@ -10,6 +11,7 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace qv {
 
@@ -52,6 +54,36 @@ struct IconLocation {
     if (file != other.file) return file < other.file;
     return type < other.type;
   }
+};
+
+// Where an image of the list came from: the shortcut whose icon made it,
+// and the place the shell takes that icon from, where it said.
+struct IconSource {
+  std::string path;
+  bool located = false;
+  IconLocation location;
+};
+
+// The source of each image, so that a list made again at another size can
+// have its images fetched again at that size; until then they are the old
+// ones drawn larger or smaller. An image without a source (the default
+// icon, which is loaded at the size at once) is never fetched again.
+class IconSources {
+ public:
+  void Set(int image, IconSource source);
+  // The list has a new size: every image with a source is stale, in image
+  // order, whatever was still stale for an earlier size among them.
+  void Resized();
+  // The next stale image, or none.
+  std::optional<int> NextStale();
+  // The source of an image; null for one without.
+  const IconSource* Find(int image) const;
+  void Clear();
+  std::size_t stale() const { return stale_.size(); }
+
+ private:
+  std::vector<std::optional<IconSource>> sources_;  // by image
+  std::deque<int> stale_;
 };
 
 class IconCache {

@@ -56,5 +56,41 @@ TEST(IconCache, OneImagePerFileIndexAndTypeBytesAsTheyAre) {
   EXPECT_EQ(-1, cache.Find({"C:\\Windows\\notepad.exe", 0, ".lnk"}));
 }
 
+std::vector<int> DrainStale(IconSources& sources) {
+  std::vector<int> order;
+  while (const auto image = sources.NextStale()) order.push_back(*image);
+  return order;
+}
+
+TEST(IconSources, ANewSizeMakesEveryImageWithASourceStaleOnce) {
+  IconSources sources;
+  sources.Resized();
+  EXPECT_FALSE(sources.NextStale());
+  // Image 0 is the default icon; image 3 was added without a source.
+  sources.Set(2, {"C:\\g\\notes.txt", false, {}});
+  sources.Set(1, {"C:\\g\\One.lnk", true, {"C:\\app.exe", 2, ".lnk"}});
+  sources.Set(4, {"C:\\g\\Two.lnk", true, {"C:\\app.exe", -7, ".lnk"}});
+  EXPECT_EQ(nullptr, sources.Find(0));
+  EXPECT_EQ(nullptr, sources.Find(3));
+  EXPECT_EQ(nullptr, sources.Find(5));
+  ASSERT_NE(nullptr, sources.Find(4));
+  EXPECT_EQ(-7, sources.Find(4)->location.index);
+  EXPECT_FALSE(sources.Find(2)->located);
+
+  sources.Resized();
+  EXPECT_EQ(3u, sources.stale());
+  EXPECT_EQ(1, *sources.NextStale());
+  // Another size before the line ran dry: each image once, from the start.
+  sources.Resized();
+  sources.Set(5, {"C:\\g\\Three.lnk", false, {}});  // fetched at the new size already
+  EXPECT_EQ((std::vector<int>{1, 2, 4}), DrainStale(sources));
+  EXPECT_EQ("C:\\g\\Three.lnk", sources.Find(5)->path);
+
+  sources.Resized();
+  sources.Clear();
+  EXPECT_FALSE(sources.NextStale());
+  EXPECT_EQ(nullptr, sources.Find(1));
+}
+
 }  // namespace
 }  // namespace qv

@@ -5,6 +5,7 @@
 #include <windows.h>
 #include <commctrl.h>
 #include <objbase.h>
+#include <tlhelp32.h>
 
 #include <gtest/gtest.h>
 
@@ -12,6 +13,7 @@
 #include <atomic>
 #include <cstdlib>
 #include <new>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -210,12 +212,12 @@ class IconStoreTest : public GroupStoreTest {
     DestroyWindow(window);
   }
   // Until nothing is on its way; the workers' messages collected as the
-  // launcher collects them.
-  void Collect() {
+  // launcher collects them, or lost (the timer then collects all the same).
+  void Collect(bool posted = true) {
     for (const DWORD start = GetTickCount(); icons.busy() && GetTickCount() - start < 30000;) {
       MSG msg;
       if (PeekMessageA(&msg, window, 0, 0, PM_REMOVE)) {
-        if (msg.message == kArrived || (msg.message == WM_TIMER && msg.wParam == kTimer))
+        if ((posted && msg.message == kArrived) || (msg.message == WM_TIMER && msg.wParam == kTimer))
           icons.Collect([this](const qv::ProgramGroup&, const qv::ShortcutItem& item) { arrived.push_back(item.name); });
       } else {
         MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_POSTMESSAGE | QS_TIMER);
@@ -228,6 +230,42 @@ class IconStoreTest : public GroupStoreTest {
       if (s->name == name) return s->iconIndex;
     ADD_FAILURE() << name << " is not listed";
     return -1;
+  }
+
+  // An image as its list draws it, pixel by pixel.
+  static std::vector<COLORREF> Drawn(HIMAGELIST list, int image) {
+    int cx = 0, cy = 0;
+    ImageList_GetIconSize(list, &cx, &cy);
+    const qv::WindowDc screen(nullptr);
+    const qv::UniqueMemoryDc dc(CreateCompatibleDC(screen.get()));
+    const qv::UniqueBitmap bitmap(CreateCompatibleBitmap(screen.get(), cx, cy));
+    std::vector<COLORREF> pixels;
+    if (!dc || !bitmap) return pixels;
+    const qv::ScopedSelect select(dc.get(), bitmap.get());
+    ImageList_Draw(list, image, dc.get(), 0, 0, ILD_NORMAL);
+    for (int y = 0; y < cy; ++y)
+      for (int x = 0; x < cx; ++x) pixels.push_back(GetPixel(dc.get(), x, y));
+    return pixels;
+  }
+  // The icon at `size` read from its file, as a list of that size draws it.
+  static std::vector<COLORREF> DrawnAt(const std::string& file, int index, int size) {
+    const qv::UniqueImageList list(ImageList_Create(size, size, ILC_COLOR, 1, 1));
+    HICON read = nullptr;
+    if (PrivateExtractIconsW(qv::WideText(file).c_str(), index, size, size, &read, nullptr, 1, 0) != 1) read = nullptr;
+    const qv::UniqueIcon icon(read);
+    if (!list || !icon) return {};
+    ImageList_SetBkColor(list.get(), RGB(255, 255, 255));
+    ImageList_ReplaceIcon(list.get(), -1, icon.get());
+    return Drawn(list.get(), 0);
+  }
+  static std::set<DWORD> Threads() {
+    std::set<DWORD> ids;
+    const qv::UniqueFile snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0));
+    THREADENTRY32 entry{};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = snapshot && Thread32First(snapshot.get(), &entry); more; more = Thread32Next(snapshot.get(), &entry))
+      if (entry.th32OwnerProcessID == GetCurrentProcessId()) ids.insert(entry.th32ThreadID);
+    return ids;
   }
 
   HWND window = nullptr;
@@ -305,6 +343,103 @@ TEST_F(IconStoreTest, WithoutAnImageListOrWorkersEveryShortcutStillShows) {
   EXPECT_EQ(nullptr, icons.images());
   icons.RequestGroup(*groups[0]);
   EXPECT_EQ(0, groups[0]->shortcuts[0]->iconIndex);
+}
+
+TEST_F(IconStoreTest, ANewSizeKeepsEveryImageInPlaceAndFetchesItAgainAtThatSize) {
+  ASSERT_TRUE(tree.Folder("Apps"));
+  ASSERT_TRUE(tree.File("Apps\\notes.txt"));
+  const std::string module = qv::GetModulePath();
+  const std::string shell32 = "C:\\windows\\system32\\shell32.dll";
+  ASSERT_EQ(S_OK, qv::CreateShellLink(tree / "Apps\\One.LNK", {module, "", 0, module, 0}));
+  ASSERT_EQ(S_OK, qv::CreateShellLink(tree / "Apps\\Two.LNK", {module, "", 0, shell32, 3}));
+  Load();
+  qv::ProgramGroup& apps = *groups[0];
+  std::vector<HIMAGELIST> told;
+  icons.OnImagesChanged([&told](HIMAGELIST list) { told.push_back(list); });
+  icons.Start(window, kArrived, kTimer, 1);
+  ASSERT_TRUE(icons.Reset());
+  EXPECT_EQ(std::vector<HIMAGELIST>{icons.images()}, told);
+  icons.RequestGroup(apps);
+  // The workers' messages are lost: the store collects on its timer anyway.
+  Collect(false);
+  const int one = Icon(apps, "One"), two = Icon(apps, "Two"), notes = Icon(apps, "notes");
+  ASSERT_NE(0, one);
+  ASSERT_NE(0, two);
+  const int count = icons.imageCount();
+
+  // On its way when the size changes.
+  ASSERT_EQ(S_OK, qv::CreateShellLink(tree / "Apps\\Three.LNK", {module, "", 0, shell32, 4}));
+  qv::ShortcutItem* three = qv::AddShortcut(apps, apps.path + "\\Three.LNK");
+  ASSERT_NE(nullptr, three);
+  icons.Request(apps, *three);
+  told.clear();
+  ASSERT_TRUE(icons.SetIconSize(48));
+  EXPECT_FALSE(icons.SetIconSize(48));
+  EXPECT_FALSE(icons.SetIconSize(0));
+  int cx = 0, cy = 0;
+  ImageList_GetIconSize(icons.images(), &cx, &cy);
+  EXPECT_EQ(48, cx);
+  EXPECT_EQ(48, cy);
+  EXPECT_EQ(std::vector<HIMAGELIST>{icons.images()}, told);
+  EXPECT_EQ(count, icons.imageCount());
+  EXPECT_EQ(one, Icon(apps, "One"));
+  const std::vector<COLORREF> drawnLarger = Drawn(icons.images(), one);
+  told.clear();
+  Collect();
+
+  // Every shortcut keeps its image, fetched again at the new size; the one
+  // on its way when the size changed came at the new size too.
+  EXPECT_EQ(one, Icon(apps, "One"));
+  EXPECT_EQ(two, Icon(apps, "Two"));
+  EXPECT_EQ(notes, Icon(apps, "notes"));
+  EXPECT_EQ(count + 1, icons.imageCount());
+  ASSERT_FALSE(drawnLarger.empty());
+  EXPECT_TRUE(DrawnAt(module, 0, 48) != drawnLarger) << "the test cannot tell a fetched image from one drawn larger";
+  EXPECT_TRUE(DrawnAt(module, 0, 48) == Drawn(icons.images(), one));
+  EXPECT_TRUE(DrawnAt(shell32, 3, 48) == Drawn(icons.images(), two));
+  EXPECT_TRUE(DrawnAt(shell32, 4, 48) == Drawn(icons.images(), three->iconIndex));
+  // The views were told to draw the images fetched again.
+  ASSERT_FALSE(told.empty());
+  EXPECT_EQ(icons.images(), told.back());
+
+  // A new list keeps the size.
+  ASSERT_TRUE(icons.Reset());
+  ImageList_GetIconSize(icons.images(), &cx, &cy);
+  EXPECT_EQ(48, cx);
+  EXPECT_EQ(icons.images(), told.back());
+}
+
+TEST_F(IconStoreTest, AWorkerToldToQuitEndsAndTheStoreGoesOnWithoutIt) {
+  ASSERT_TRUE(tree.Folder("Apps"));
+  const std::string module = qv::GetModulePath();
+  ASSERT_EQ(S_OK, qv::CreateShellLink(tree / "Apps\\One.LNK", {module, "", 0, module, 0}));
+  Load();
+  qv::ProgramGroup& apps = *groups[0];
+  const std::set<DWORD> before = Threads();
+  icons.Start(window, kArrived, kTimer, 1);
+  std::vector<DWORD> workers;
+  for (DWORD id : Threads())
+    if (before.count(id) == 0) workers.push_back(id);
+  ASSERT_EQ(1u, workers.size());
+  ASSERT_TRUE(icons.Reset());
+  icons.RequestGroup(apps);
+  Collect();
+  const int one = Icon(apps, "One");
+  ASSERT_NE(0, one);
+
+  // The worker has waited for messages since it started, so it has a queue.
+  const qv::UniqueKernelHandle worker(OpenThread(SYNCHRONIZE, FALSE, workers[0]));
+  ASSERT_TRUE(worker);
+  ASSERT_TRUE(PostThreadMessageW(workers[0], WM_QUIT, 0, 0)) << "the worker takes no messages";
+  ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(worker.get(), 30000)) << "the worker did not end";
+  // Asked for then, an icon keeps the default one and nothing waits for it;
+  // asked for again, it is fetched at once.
+  qv::ShortcutItem* two = qv::AddShortcut(apps, apps.path + "\\One.LNK");
+  icons.Request(apps, *two);
+  Collect();
+  EXPECT_EQ(0u, icons.waiting());
+  icons.Request(apps, *two);
+  EXPECT_EQ(one, two->iconIndex);
 }
 
 }  // namespace
