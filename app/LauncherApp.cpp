@@ -63,7 +63,14 @@ bool LauncherApp::InitInstance() {
   if (FAILED(CoInitialize(nullptr))) return false;
   comInitialized = true;
 
-  LauncherDialog dialog;
+  // The popup's owner, never shown. An owned window gets no task-bar button,
+  // also on Wine's task bar, which goes by the owner and ignores the
+  // tool-window style. At the bottom: the popup always stays above its
+  // owner, and must still be able to leave the topmost band when it hides.
+  UniqueWindow owner(CreateWindowExA(WS_EX_TOOLWINDOW, "STATIC", "", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
+                                     GetModuleHandleA(nullptr), nullptr));
+  SetWindowPos(owner.get(), HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  LauncherDialog dialog(owner.get());
   dialog.RunModal();
   return false;
 }

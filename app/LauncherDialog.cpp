@@ -5,6 +5,7 @@
 
 #include "AboutDialog.h"
 #include "Appearance.h"
+#include "Dpi.h"
 #include "FirstRun.h"
 #include "HotZone.h"
 #include "LauncherApp.h"
@@ -27,7 +28,6 @@ constexpr UINT kIconsArrived = WM_USER + 4;
 constexpr UINT kGroupsRead = WM_USER + 5;
 constexpr UINT kStartIcons = WM_USER + 6;
 constexpr UINT_PTR kIconTimerId = 5;
-constexpr UINT kDpiChanged = 0x02E0;  // WM_DPICHANGED, Windows 8.1 and later
 constexpr UINT kTrayIconId = 101;
 constexpr COLORREF kListBackground = RGB(255, 255, 255);
 constexpr UINT_PTR kTrayTimerId = 3;
@@ -60,12 +60,17 @@ bool IsDesktopWindow(HWND window) {
   return lstrcmpA(name, "Progman") == 0 || lstrcmpA(name, "WorkerW") == 0;
 }
 
-// A window whose client area covers the whole of a monitor (`screen`): a game, a video
-// or a slide show. The client area is compared, not the window: a maximised
-// window keeps its caption on the screen even where the task bar hides
-// itself.
+// A window whose client area covers the whole of a monitor (`screen`): a
+// game, a video or a slide show. The client area is compared, not the
+// window: a maximised window keeps its caption on the screen even where the
+// task bar hides itself. A maximised window is never one, whatever its
+// frame: browsers, terminals and office programs draw their own title bar
+// in a client area that, with no task bar on that monitor, covers it all.
 bool CoversMonitor(HWND window, const RECT& screen) {
-  if (window == nullptr || !IsWindowVisible(window) || IsIconic(window) || IsDesktopWindow(window)) return false;
+  if (window == nullptr || !IsWindowVisible(window) || IsIconic(window) || IsZoomed(window) ||
+      IsDesktopWindow(window)) {
+    return false;
+  }
   RECT client{};
   if (!GetClientRect(window, &client)) return false;
   MapWindowPoints(window, nullptr, reinterpret_cast<POINT*>(&client), 2);
@@ -97,9 +102,10 @@ bool FullScreenProgramOn(HMONITOR monitor, POINT pointer) {
 
 }  // namespace
 
-LauncherDialog::LauncherDialog() : DialogT(IDD_POPUP, nullptr) {
+LauncherDialog::LauncherDialog(HWND owner) : DialogT(IDD_POPUP, owner) {
   appIcon = LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_APP));
   LoadAppearance();
+  icons.OnImagesChanged([this](HIMAGELIST images) { ShowImages(images); });
 }
 
 LauncherDialog::~LauncherDialog() = default;
@@ -124,7 +130,7 @@ RouteList<LauncherDialog> LauncherDialog::Routes() {
       OnMessage(WM_ENDSESSION, &LauncherDialog::OnEndSession),
       OnMessage(WM_DISPLAYCHANGE, &LauncherDialog::OnDisplayChange),
       OnMessage(WM_SETTINGCHANGE, &LauncherDialog::OnSettingChange),
-      OnMessage(kDpiChanged, &LauncherDialog::OnDpiChanged),
+      OnMessage(kDpiChangedMessage, &LauncherDialog::OnDpiChanged),
       OnCommand(IDM_TRAY_SETUP, &LauncherDialog::OnTraySetup),
       OnCommand(IDM_TRAY_EXIT, &LauncherDialog::OnTrayExit),
       OnCommand(IDC_SETUP, &LauncherDialog::OnSetup),
@@ -139,6 +145,17 @@ bool LauncherDialog::OnInitDialog() {
   Dialog::OnInitDialog();
   SendMessageA(hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(appIcon));
   SetWindowTextA(hwnd(), kInstanceMarker);
+  // The popup lays itself out at its monitor's scale, also where no dialog
+  // manager rescales anything; the one of Windows 10 would put the template's
+  // sizes back on a change of scale.
+  KeepDialogLayout(hwnd());
+  dialogFont = reinterpret_cast<HFONT>(SendMessageA(hwnd(), WM_GETFONT, 0, 0));
+  createdDpi = WindowDpi(hwnd());
+  RECT ok{};
+  GetClientRect(Item(IDOK), &ok);
+  createdUnit = SIZE{ok.right, ok.bottom};
+  popupDpi = createdDpi;
+  buttonUnit = createdUnit;
   // Without the app-window style the popup never gets a task-bar button.
   const LONG_PTR exStyle = GetWindowLongPtrA(hwnd(), GWL_EXSTYLE);
   SetWindowLongPtrA(hwnd(), GWL_EXSTYLE, exStyle & ~static_cast<LONG_PTR>(WS_EX_APPWINDOW));
@@ -372,9 +389,15 @@ bool LauncherDialog::OnSettingChange(Message& m) {
 }
 
 bool LauncherDialog::OnDpiChanged(Message& m) {
-  // The popup is laid out afresh at every showing, at the scale of then;
-  // the hidden window keeps its place.
   QVLCalcArea();
+  // Shown, the popup follows its monitor's new scale at once, in the place
+  // its work area gives (not in the rectangle proposed: the popup hangs from
+  // the edge). Hidden, or on its way to another monitor, it is laid out when
+  // it shows.
+  if (popupShown && IsWindowVisible(hwnd())) {
+    LayOutPopup(DpiOfChange(m.wParam));
+    RedrawWindow(hwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+  }
   m.result = 0;
   return true;
 }
@@ -421,11 +444,15 @@ void LauncherDialog::ClearGroups() {
 }
 
 void LauncherDialog::RequestIcons() {
-  // The list lets go of the old images before they go.
-  shortcutList.SetImageList(nullptr);
+  // The views are given the new list before the old one goes.
   icons.Reset();
-  shortcutList.SetImageList(icons.images());
   for (const auto& group : groupList) icons.RequestGroup(*group);
+}
+
+void LauncherDialog::ShowImages(HIMAGELIST images) {
+  shortcutList.SetImageList(images);
+  InvalidateRect(shortcutList.hwnd(), nullptr, TRUE);
+  if (openSetup != nullptr) openSetup->ShowImages(images);
 }
 
 bool LauncherDialog::OnStartIcons(Message& m) {

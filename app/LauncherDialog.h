@@ -23,7 +23,8 @@ class SetupDialog;
 
 class LauncherDialog : public DialogT<LauncherDialog>, private ShortcutListOwner {
  public:
-  LauncherDialog();
+  // owner: a window that is never shown, so the popup gets no task-bar button.
+  explicit LauncherDialog(HWND owner);
   ~LauncherDialog() override;
 
   static RouteList<LauncherDialog> Routes();
@@ -59,7 +60,8 @@ class LauncherDialog : public DialogT<LauncherDialog>, private ShortcutListOwner
   bool OnEndSession(Message& m);
   bool OnDisplayChange(Message& m);
   bool OnSettingChange(Message& m);
-  // A new scale for the launcher's monitor: the zones follow at once.
+  // A new scale for the launcher's monitor: the zones follow at once, and a
+  // shown popup is laid out again at that scale.
   bool OnDpiChanged(Message& m);
   // The icon, added again until the shell takes it.
   void AddIcon();
@@ -99,6 +101,9 @@ class LauncherDialog : public DialogT<LauncherDialog>, private ShortcutListOwner
   void ClearGroups();
   // A new image list, and every shortcut's icon asked for.
   void RequestIcons();
+  // The icon store's list, new or with images fetched again, for every
+  // view that shows it.
+  void ShowImages(HIMAGELIST images);
   // Once the start-up is over: the icon workers start, and every icon is
   // asked for.
   bool OnStartIcons(Message& m);
@@ -114,6 +119,11 @@ class LauncherDialog : public DialogT<LauncherDialog>, private ShortcutListOwner
   // Layout and painting.
   // Lays the popup out on `monitor` and shows it there.
   void ShowPopup(HMONITOR monitor);
+  // Moves the window to popupMonitor and lays everything in it out at `dpi`
+  // (0: that monitor's own scale).
+  void LayOutPopup(int dpi);
+  // The fonts, the button unit and the icons at `dpi`.
+  void ScalePopup(int dpi);
   void HidePopup();
   void ResetPopupState(bool shown);
   bool OnEraseBackground(Message& m);
@@ -192,6 +202,14 @@ class LauncherDialog : public DialogT<LauncherDialog>, private ShortcutListOwner
   LOGFONTW logFont = {};
   UniqueFont popupFont;
   int popupFontDpi = 0;  // the scale popupFont was made for
+  // The dialog's own font and button unit, as made for the scale it was
+  // created at; the buttons and the list get them scaled to the popup's.
+  HFONT dialogFont = nullptr;  // the dialog's, never destroyed here
+  int createdDpi = 0;
+  SIZE createdUnit{};
+  UniqueFont controlFont;  // the dialog's font at popupDpi, when that differs
+  int popupDpi = 0;        // the scale the controls were last laid out at
+  SIZE buttonUnit{};
 
   // Before the groups: their icon claims call back into it.
   IconStore icons;

@@ -39,8 +39,9 @@ target_link_options(qv_mark PRIVATE ${QV_STATIC_LINK})
 add_library(qv_topbar SHARED tests/e2e/TopBar.cpp)
 set_target_properties(qv_topbar PROPERTIES PREFIX "" OUTPUT_NAME qv_topbar)
 target_compile_options(qv_topbar PRIVATE ${QV_WARNINGS})
-# Exported as SetTopBar in both widths (no @4 on the 32-bit one).
+# Exported under plain names in both widths (no @4 on the 32-bit ones).
 target_link_options(qv_topbar PRIVATE ${QV_STATIC_LINK} -Wl,--kill-at)
+target_link_libraries(qv_topbar PRIVATE comctl32 gdi32)
 
 add_executable(qv_e2e
   tests/e2e/StartupTest.cpp

@@ -8,6 +8,7 @@
 #include <windowsx.h>
 
 #include "Dpi.h"
+#include "FontRecord.h"
 #include "HotZone.h"
 #include "LiveZones.h"
 #include "ShellHelpers.h"
@@ -106,24 +107,33 @@ bool LauncherDialog::PointerOverCaptionButtons(POINT pt, const MonitorArea& area
 
 void LauncherDialog::ShowPopup(HMONITOR monitor) {
   ResetPopupState(true);
-
   popupMonitor = monitor;
+  LayOutPopup(0);
+  ShowWindow(hwnd(), SW_SHOW);
+  SetWindowPos(hwnd(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE);
+  // The keyboard comes with it, as with a menu: the hook's process, which
+  // had the input, has let this one take the foreground. It starts on the
+  // groups.
+  SetForegroundWindow(hwnd());
+  FocusItem(GroupsKeyHolder());
+}
+
+void LauncherDialog::LayOutPopup(int dpi) {
   MonitorArea area{};
   UINT monitorDpi = 0;
   if (!ReadMonitorArea(popupMonitor, area, &monitorDpi)) area = PrimaryAreaFromSettings(0);
   PopupLayoutInput in;
   in.workArea = Box{area.work.left, area.work.top, area.work.right, area.work.bottom};
-  in.monitorLeft = area.monitor.left;
-  RECT ok{};
-  GetClientRect(Item(IDOK), &ok);
-  in.okWidth = ok.right;
-  in.okHeight = ok.bottom;
+  in.stayLeft = ComputeMonitorHotZones(area).stay.left;
+  // On its monitor before anything is measured: the window takes that
+  // monitor's scale there.
+  const Placement w = PopupWindowPlacement(in.workArea, in.stayLeft);
+  MoveWindow(hwnd(), w.x, w.y, w.width, w.height, FALSE);
+  if (dpi <= 0) dpi = monitorDpi != 0 ? static_cast<int>(monitorDpi) : WindowDpi(hwnd());
+  ScalePopup(dpi);
+  in.okWidth = buttonUnit.cx;
+  in.okHeight = buttonUnit.cy;
   in.nameWidths.reserve(groupList.size());
-  // The font follows the scale of the popup's monitor, which may be another
-  // one than at the last showing or have changed since.
-  if (const int dpi = monitorDpi != 0 ? static_cast<int>(monitorDpi) : ScreenDpi(); dpi != popupFontDpi) {
-    MakePopupFont(dpi);
-  }
   {
     // Measured afresh at every showing: names, font and screen may change.
     // Names are measured and drawn in UTF-16: a narrow text would be read in
@@ -140,9 +150,10 @@ void LauncherDialog::ShowPopup(HMONITOR monitor) {
   }
   layout = ComputePopupLayout(in);
 
-  const Placement& w = layout.window;
-  MoveWindow(hwnd(), w.x, w.y, w.width, w.height, FALSE);
   columnWidth = layout.columnWidth;
+  // The invisible OK button keeps the unit's size, so that it can be read
+  // off it as before.
+  SetWindowPos(Item(IDOK), nullptr, 0, 0, buttonUnit.cx, buttonUnit.cy, SWP_NOZORDER | SWP_NOMOVE | SWP_NOACTIVATE);
   Place(Item(IDC_SETUP), nullptr, layout.setup, SWP_NOZORDER);
   Place(Item(IDC_REFRESH), nullptr, layout.refresh, SWP_NOZORDER);
   Place(Item(IDC_ABOUT), nullptr, layout.about, SWP_NOZORDER);
@@ -150,14 +161,32 @@ void LauncherDialog::ShowPopup(HMONITOR monitor) {
   for (std::size_t i = 0; i < groupList.size(); ++i) groupList[i]->rowRect = ToRect(layout.rows[i]);
   groupArea = ToRect(layout.groupArea);
   Place(shortcutList.hwnd(), HWND_TOP, layout.list, 0);
+}
 
-  ShowWindow(hwnd(), SW_SHOW);
-  SetWindowPos(hwnd(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE);
-  // The keyboard comes with it, as with a menu: the hook's process, which
-  // had the input, has let this one take the foreground. It starts on the
-  // groups.
-  SetForegroundWindow(hwnd());
-  FocusItem(GroupsKeyHolder());
+void LauncherDialog::ScalePopup(int dpi) {
+  // The names' font follows the scale of the popup's monitor, which may be
+  // another one than at the last showing or have changed since.
+  if (dpi != popupFontDpi) MakePopupFont(dpi);
+  if (dpi != popupDpi) {
+    // The buttons and the list take the dialog's font at the new scale; the
+    // old one goes only once they have let go of it.
+    UniqueFont scaled;
+    LOGFONTW made{};
+    if (dpi != createdDpi && dialogFont != nullptr && GetObjectW(dialogFont, sizeof made, &made) == sizeof made) {
+      made.lfHeight = ScaleFontHeight(made.lfHeight, createdDpi, dpi);
+      scaled.reset(CreateFontIndirectW(&made));
+    }
+    const HFONT font = scaled ? scaled.get() : dialogFont;
+    for (int id : {IDOK, IDC_SETUP, IDC_REFRESH, IDC_ABOUT, IDCANCEL, IDC_SHORTCUT_LIST})
+      SendMessageW(Item(id), WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    controlFont = std::move(scaled);
+    buttonUnit = SIZE{MulDiv(createdUnit.cx, dpi, createdDpi), MulDiv(createdUnit.cy, dpi, createdDpi)};
+    popupDpi = dpi;
+  }
+  // Icons, and the room the list gives each, at the same scale.
+  icons.SetIconSize(MetricForDpi(SM_CXICON, dpi));
+  SendMessageW(shortcutList.hwnd(), LVM_SETICONSPACING, 0,
+               MAKELPARAM(MetricForDpi(SM_CXICONSPACING, dpi), MetricForDpi(SM_CYICONSPACING, dpi)));
 }
 
 void LauncherDialog::HidePopup() {

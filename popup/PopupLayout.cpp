@@ -4,20 +4,20 @@ namespace qv {
 
 Box Inflated(Box box, int by) { return Box{box.left - by, box.top - by, box.right + by, box.bottom + by}; }
 
+Placement PopupWindowPlacement(const Box& workArea, int stayLeft) {
+  // The popup hangs from the top of the work area (under a bar at the top,
+  // so that its rows lie in the stay zone) and reaches to the work area's
+  // right edge. It starts where the hook's stay zone does: a bar on the left
+  // would otherwise put the start of the rows outside it.
+  const int x = stayLeft - popup::kLeftOffset;
+  return Placement{x, workArea.top, workArea.right - 1 - x, workArea.Height() - 1};
+}
+
 PopupLayout ComputePopupLayout(const PopupLayoutInput& in) {
   using namespace popup;
   PopupLayout out;
-  const int workW = in.workArea.Width();
   const int workH = in.workArea.Height();
-
-  // The popup hangs from the top of the work area (under a bar at the top,
-  // so that its rows lie in the stay zone) over the right half of the work
-  // area's width, whatever edge the task bar sits on.
-  const int x = workW / 2 - kLeftOffset;
-  out.window.x = in.monitorLeft + x;
-  out.window.y = in.workArea.top;
-  out.window.width = workW - 1 - x;
-  out.window.height = workH - 1;
+  out.window = PopupWindowPlacement(in.workArea, in.stayLeft);
 
   int width = 2 * in.okWidth;
   for (int nameWidth : in.nameWidths) {
@@ -48,7 +48,7 @@ PopupLayout ComputePopupLayout(const PopupLayoutInput& in) {
   out.groupArea = Box{0, 0, width + kColumnLeft, top};
 
   const int listX = width + kListGap;
-  out.list = Placement{listX, 0, (workW - 1 - x) - listX, workH};
+  out.list = Placement{listX, 0, out.window.width - listX, workH};
   return out;
 }
 

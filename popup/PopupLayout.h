@@ -43,7 +43,7 @@ namespace popup {
 constexpr int kStripWidth = 21;      // black strip along the left edge
 constexpr int kBannerHeight = 211;   // banner at the strip's foot
 constexpr int kColumnLeft = 22;      // group rows and left buttons
-constexpr int kLeftOffset = 21;      // popup starts this far left of the middle
+constexpr int kLeftOffset = 21;      // popup starts this far left of the stay zone
 constexpr int kWidthExtra = 5;       // added to the widest name
 constexpr int kRowSpacing = 10;      // a row is the text height plus this
 constexpr int kTextInset = 3;        // names sit this far into their row
@@ -53,11 +53,12 @@ constexpr int kListGap = 23;         // the list starts at column width plus thi
 }  // namespace popup
 
 struct PopupLayoutInput {
-  Box workArea;
-  // The left edge of the work area's monitor: every monitor is laid out as
-  // the primary, as if it began at x = 0.
-  int monitorLeft = 0;
-  int okWidth = 0;   // client size of the OK button, the button unit
+  Box workArea;  // screen coordinates
+  // Where the stay zone of the popup's monitor begins (screen x): the
+  // popup's strip lies just left of it and its rows inside it, whatever edge
+  // the task bar is on.
+  int stayLeft = 0;
+  int okWidth = 0;   // size of the OK button at the popup's scale, the button unit
   int okHeight = 0;
   std::vector<int> nameWidths;  // one per group, in list order
   int textHeight = 0;           // height of the last measured name
@@ -72,6 +73,11 @@ struct PopupLayout {
   Box groupArea;
   Placement list;
 };
+
+// Where the popup's window goes (screen coordinates): that depends on the
+// monitor only, so the window can be on its monitor, and at its scale,
+// before anything in it is measured.
+Placement PopupWindowPlacement(const Box& workArea, int stayLeft);
 
 PopupLayout ComputePopupLayout(const PopupLayoutInput& in);
 

@@ -78,13 +78,20 @@ void SetupDialog::UpdateExample() {
   // The font as the popup will show it, at the scale of this dialog's
   // monitor; the old one goes only once the control has let go of it.
   LOGFONTW shown = logFont;
-  shown.lfHeight = ScaleFontHeight(logFont.lfHeight, pixelsPerInch, WindowDpi(hwnd()));
+  shown.lfHeight = ScaleFontHeight(logFont.lfHeight, pixelsPerInch, dialogDpi);
   if (UniqueFont font(CreateFontIndirectW(&shown)); font) {
     SendMessageA(example, WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), TRUE);
     exampleFont = std::move(font);
   }
   SetWindowTextA(example, "This is a test to see\r\nhow this will look!");
   RedrawNow(example);
+}
+
+bool SetupDialog::OnDpiChanged(Message& m) {
+  dialogDpi = DpiOfChange(m.wParam);
+  UpdateExample();
+  ScaleIcons();
+  return false;  // the dialog manager's rescaling of the rest follows
 }
 
 bool SetupDialog::OnControlColor(Message& m) {

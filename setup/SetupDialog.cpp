@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include "Dpi.h"
 #include "Messages.h"
 #include "NameDialog.h"
 #include "SetupRules.h"
@@ -40,6 +41,7 @@ RouteList<SetupDialog> SetupDialog::Routes() {
       OnCommand(IDC_BACKGROUND, &SetupDialog::OnBackgroundColor, BN_CLICKED),
       OnCommand(IDC_FONT, &SetupDialog::OnFont, BN_CLICKED),
       OnMessage(WM_CTLCOLORSTATIC, &SetupDialog::OnControlColor),
+      OnMessage(kDpiChangedMessage, &SetupDialog::OnDpiChanged),
   };
   return routes;
 }
@@ -64,8 +66,12 @@ bool SetupDialog::OnInitDialog() {
   groupsBox = Item(IDC_GROUPS);
   shortcutView = Item(IDC_SHORTCUTS);
   SendMessageA(shortcutView, LVM_SETBKCOLOR, 0, RGB(255, 255, 255));
+  dialogDpi = WindowDpi(hwnd());
+  // The example shows the popup's font, which the dialog sets itself.
+  KeepControlFont(Item(IDC_EXAMPLE));
   // The launcher's images, shared with the popup; the view never frees them.
-  SendMessageA(shortcutView, LVM_SETIMAGELIST, LVSIL_NORMAL, reinterpret_cast<LPARAM>(icons->images()));
+  ShowImages(icons->images());
+  ScaleIcons();
   UpdateExample();
 
   for (const auto& group : *groupList) {
@@ -151,6 +157,18 @@ void SetupDialog::ClearShortcutView() { SendMessageA(shortcutView, LVM_DELETEALL
 
 void SetupDialog::ShowIcon(const ProgramGroup& group, const ShortcutItem& item) {
   if (SelectedGroup() == &group) UpdateItemIcon(shortcutView, item);
+}
+
+void SetupDialog::ScaleIcons() {
+  // A new list reaches this view through the launcher (ShowImages).
+  icons->SetIconSize(MetricForDpi(SM_CXICON, dialogDpi));
+  SendMessageW(shortcutView, LVM_SETICONSPACING, 0,
+               MAKELPARAM(MetricForDpi(SM_CXICONSPACING, dialogDpi), MetricForDpi(SM_CYICONSPACING, dialogDpi)));
+}
+
+void SetupDialog::ShowImages(HIMAGELIST images) {
+  SendMessageW(shortcutView, LVM_SETIMAGELIST, LVSIL_NORMAL, reinterpret_cast<LPARAM>(images));
+  InvalidateRect(shortcutView, nullptr, TRUE);
 }
 
 void SetupDialog::RefillShortcutView(const ShortcutItem* show) {

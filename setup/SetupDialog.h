@@ -26,6 +26,8 @@ class SetupDialog : public DialogT<SetupDialog> {
   void Run(GroupList& groups, IconStore& icons, COLORREF& background, COLORREF& foreground, LOGFONTW& font);
   // A shortcut's icon has come: shown if its group is the one listed.
   void ShowIcon(const ProgramGroup& group, const ShortcutItem& item);
+  // The icon store has made its images anew (at another scale).
+  void ShowImages(HIMAGELIST images);
 
   static RouteList<SetupDialog> Routes();
 
@@ -71,6 +73,11 @@ class SetupDialog : public DialogT<SetupDialog> {
   bool PickColor(COLORREF& color, UniqueBrush& brush, int swatch);
   void UpdateExample();
   bool OnControlColor(Message& m);
+  // The dialog's monitor has another scale: the example and the icons
+  // follow; the dialog manager, where there is one, rescales the rest.
+  bool OnDpiChanged(Message& m);
+  // The shortcuts' icons at the dialog's scale.
+  void ScaleIcons();
 
   HWND owner_;
   HWND shortcutView = nullptr;  // control 1004
@@ -80,6 +87,7 @@ class SetupDialog : public DialogT<SetupDialog> {
   COLORREF backgroundColor = 0;
   COLORREF foregroundColor = 0;
   LOGFONTW logFont = {};
+  int dialogDpi = 0;  // the scale of the dialog's monitor
   UniqueFont exampleFont;
   UniqueBrush backgroundBrush;
   UniqueBrush foregroundBrush;

@@ -3,6 +3,7 @@
 #include <mmsystem.h>
 
 #include <string>
+#include <utility>
 
 #include "Dpi.h"
 #include "FontRecord.h"
@@ -32,29 +33,47 @@ HFONT CreateBoldArial(int tenthsOfPoint, int pixelsPerInch) {
 AboutDialog::AboutDialog(HWND owner) : DialogT(IDD_ABOUT, owner) {}
 
 // OK, Escape and the close box end it the standard way.
-RouteList<AboutDialog> AboutDialog::Routes() { return {}; }
+RouteList<AboutDialog> AboutDialog::Routes() {
+  static const Route<AboutDialog> routes[] = {
+      OnMessage(kDpiChangedMessage, &AboutDialog::OnDpiChanged),
+  };
+  return routes;
+}
 
 bool AboutDialog::OnInitDialog() {
   Dialog::OnInitDialog();
-  const int dpi = WindowDpi(hwnd());
-  largeFont.reset(CreateBoldArial(140, dpi));
-  mediumFont.reset(CreateBoldArial(120, dpi));
-  smallFont.reset(CreateBoldArial(100, dpi));
-  // A font that could not be made leaves the text in the dialog's own.
-  const struct {
-    int id;
-    HFONT font;
-  } texts[] = {{IDC_ABOUT_VERSION, largeFont.get()},
-               {IDC_ABOUT_CREDITS, mediumFont.get()},
-               {IDC_ABOUT_NOTICE, smallFont.get()}};
-  for (const auto& text : texts)
-    if (text.font != nullptr) SendMessageA(Item(text.id), WM_SETFONT, reinterpret_cast<WPARAM>(text.font), TRUE);
+  // The three texts keep the fonts set here when the scale changes.
+  for (int id : {IDC_ABOUT_VERSION, IDC_ABOUT_CREDITS, IDC_ABOUT_NOTICE}) KeepControlFont(Item(id));
+  SetFonts(WindowDpi(hwnd()));
 
   // Played while the box is open and never cut short; without a sound
   // device the box simply opens silently.
   const std::string chime = "#" + std::to_string(IDR_CHIME);
   PlaySoundA(chime.c_str(), GetModuleHandleA(nullptr), SND_RESOURCE | SND_ASYNC);
   return true;  // the focus goes to OK, the first tab stop
+}
+
+bool AboutDialog::OnDpiChanged(Message& m) {
+  SetFonts(DpiOfChange(m.wParam));
+  return false;  // the dialog manager's rescaling of the rest follows
+}
+
+void AboutDialog::SetFonts(int dpi) {
+  // A font that could not be made leaves its text in the one it has; an old
+  // font goes only once its text has let go of it.
+  const struct {
+    int id;
+    int tenthsOfPoint;
+    UniqueFont& font;
+  } texts[] = {{IDC_ABOUT_VERSION, 140, largeFont},
+               {IDC_ABOUT_CREDITS, 120, mediumFont},
+               {IDC_ABOUT_NOTICE, 100, smallFont}};
+  for (const auto& text : texts) {
+    UniqueFont made(CreateBoldArial(text.tenthsOfPoint, dpi));
+    if (!made) continue;
+    SendMessageA(Item(text.id), WM_SETFONT, reinterpret_cast<WPARAM>(made.get()), TRUE);
+    text.font = std::move(made);
+  }
 }
 
 }  // namespace qv

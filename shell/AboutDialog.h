@@ -15,6 +15,9 @@ class AboutDialog : public DialogT<AboutDialog> {
 
  private:
   bool OnInitDialog() override;
+  // The box's monitor has another scale: the three texts follow it.
+  bool OnDpiChanged(Message& m);
+  void SetFonts(int dpi);
 
   // Declared large to small, so they go small first once the box is gone.
   UniqueFont largeFont;

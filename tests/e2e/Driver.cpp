@@ -726,6 +726,21 @@ bool DropFiles(HWND window, const std::vector<std::string>& paths, POINT clientP
   return posted;
 }
 
+bool SendDpiChanged(HWND window, int dpi, const RECT& suggested) {
+  // The proposed rectangle is read through a pointer, so it lives in the
+  // receiving process.
+  HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_WRITE, FALSE, ProcessOf(window));
+  if (process == nullptr) return false;
+  void* remote = VirtualAllocEx(process, nullptr, sizeof suggested, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+  DWORD_PTR result = 0;
+  const bool sent = remote != nullptr && WriteProcessMemory(process, remote, &suggested, sizeof suggested, nullptr) &&
+                    SendMessageTimeoutA(window, 0x02E0 /* WM_DPICHANGED */, MAKEWPARAM(dpi, dpi),
+                                        reinterpret_cast<LPARAM>(remote), SMTO_ABORTIFHUNG, 5000, &result) != 0;
+  if (remote != nullptr) VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+  CloseHandle(process);
+  return sent;
+}
+
 namespace {
 
 // A thread of the process at `start`; its exit code, or ~0 when it did not
@@ -746,7 +761,7 @@ DWORD RunRemoteThread(HANDLE process, void* start, void* argument) {
 
 }  // namespace
 
-bool CallInProcess(DWORD processId, const std::string& dllPath, const char* function, void* argument) {
+bool AskInProcess(DWORD processId, const std::string& dllPath, const char* function, void* argument, DWORD& answer) {
   // The library is loaded here too, to find the function's offset in it.
   HMODULE local = LoadLibraryA(dllPath.c_str());
   FARPROC localFunction = local != nullptr ? GetProcAddress(local, function) : nullptr;
@@ -768,7 +783,8 @@ bool CallInProcess(DWORD processId, const std::string& dllPath, const char* func
             continue;
           }
           const auto offset = reinterpret_cast<const char*>(localFunction) - reinterpret_cast<const char*>(local);
-          called = RunRemoteThread(process, reinterpret_cast<char*>(modules[i]) + offset, argument) == 0;
+          answer = RunRemoteThread(process, reinterpret_cast<char*>(modules[i]) + offset, argument);
+          called = answer != ~DWORD{0};
         }
       }
     }
@@ -777,6 +793,11 @@ bool CallInProcess(DWORD processId, const std::string& dllPath, const char* func
   if (process != nullptr) CloseHandle(process);
   if (local != nullptr) FreeLibrary(local);
   return called;
+}
+
+bool CallInProcess(DWORD processId, const std::string& dllPath, const char* function, void* argument) {
+  DWORD answer = 0;
+  return AskInProcess(processId, dllPath, function, argument, answer) && answer == 0;
 }
 
 RECT WorkArea() {

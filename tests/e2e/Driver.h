@@ -204,10 +204,18 @@ LinkView ReadShellLink(const std::string& link);
 // handle means nothing outside its own process.
 bool DropFiles(HWND window, const std::vector<std::string>& paths, POINT clientPoint);
 
+// Tells a window of another process that its monitor's scale is now `dpi`,
+// with the rectangle the system would propose, as Windows does on a move to
+// a monitor of another scale or a change of scale (Wine never does).
+bool SendDpiChanged(HWND window, int dpi, const RECT& suggested);
+
 // Runs `function(argument)` of the library `dllPath` inside another process
 // of the same width, on a thread of its own there; true once it has
 // returned 0.
 bool CallInProcess(DWORD processId, const std::string& dllPath, const char* function, void* argument);
+// The same, for a function that answers: true once it has run, with its
+// answer.
+bool AskInProcess(DWORD processId, const std::string& dllPath, const char* function, void* argument, DWORD& answer);
 
 // Writes the whole screen as a PNG file; returns false when it could not.
 bool SaveScreenshot(const std::string& path);

@@ -12,6 +12,7 @@
 
 #include "Driver.h"
 #include "FontRecord.h"
+#include "HotZone.h"
 #include "PopupLayout.h"
 
 namespace e2e {
@@ -80,7 +81,8 @@ class LauncherTest : public ::testing::Test {
                              const char* face = "Arial") const {
     qv::PopupLayoutInput in;
     in.workArea = qv::Box{work.left, work.top, work.right, work.bottom};
-    in.monitorLeft = monitorLeft;
+    const qv::ZoneRect zone{work.left, work.top, work.right, work.bottom};
+    in.stayLeft = qv::ComputeMonitorHotZones(qv::MonitorArea{qv::ZoneRect{monitorLeft, 0, 0, 0}, zone, 0}).stay.left;
     RECT ok{};
     GetClientRect(GetDlgItem(window, IDOK), &ok);
     in.okWidth = ok.right;

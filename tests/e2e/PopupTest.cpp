@@ -15,6 +15,26 @@ namespace {
 
 constexpr UINT kTrayCallback = WM_USER + 3;
 
+// A program that draws its own title bar: its client area is the whole
+// window.
+LRESULT CALLBACK OwnTitleBarProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_NCCALCSIZE && wParam) return 0;
+  return DefWindowProcA(window, message, wParam, lParam);
+}
+
+// Wine's task bar keeps a button for each top-level window of another
+// program: a child of the bar whose id is the window's handle, shown while
+// that window is visible and has no owner.
+HWND TaskBarButton(HWND target) {
+  const HWND bar = FindWindowA("Shell_TrayWnd", nullptr);
+  for (HWND b = FindWindowExA(bar, nullptr, "Button", nullptr); b != nullptr;
+       b = FindWindowExA(bar, b, "Button", nullptr)) {
+    if (static_cast<DWORD>(GetWindowLongPtrA(b, GWLP_ID)) == static_cast<DWORD>(reinterpret_cast<ULONG_PTR>(target)))
+      return b;
+  }
+  return nullptr;
+}
+
 double Now() {
   LARGE_INTEGER frequency, counter;
   QueryPerformanceFrequency(&frequency);
@@ -53,6 +73,19 @@ class Popup : public LauncherTest {
     }
     return true;
   }
+  // What only the launcher's own process can read: a window's font height,
+  // a list's icon size (-1: not asked).
+  int AskLauncher(const char* what, HWND about) const {
+    DWORD answer = 0;
+    const std::string probe = FolderFromEnvironment("QV_BIN_DIR") + "qv_topbar.dll";
+    return AskInProcess(launcher->id(), probe, what, about, answer) ? static_cast<int>(answer) : -1;
+  }
+  static int ScreenDpiHere() {
+    HDC screen = GetDC(nullptr);
+    const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+    ReleaseDC(nullptr, screen);
+    return dpi;
+  }
   bool MenuVisible() const {
     HWND menu = FindTopLevel(launcher->id(), "", "#32768");
     return menu != nullptr && IsWindowVisible(menu);
@@ -71,6 +104,21 @@ TEST_F(Popup, ShowsAtItsPlaceWithItsGroupsInOrderAndLeavesWithThePointer) {
 
   ASSERT_TRUE(Show());
   EXPECT_TRUE(PumpUntil(3000, [this] { return (GetWindowLongPtrA(window, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0; }));
+  // No task-bar button: the popup has an owner that is never shown, which
+  // keeps it off Windows' bar and off Wine's, which goes by the owner alone.
+  const HWND owner = GetWindow(window, GW_OWNER);
+  EXPECT_TRUE(owner != nullptr && !IsWindowVisible(owner));
+  if (UnderWine()) {
+    // The bar takes the desktop's notices in order: once it has a button
+    // for a window made now, it has seen the popup shown and activated.
+    DWORD_PTR answer = 0;
+    ASSERT_TRUE(SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_NORMAL, 5000, &answer));
+    const HWND marker = CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr);
+    ASSERT_TRUE(PumpUntil(5000, [marker] { return TaskBarButton(marker) != nullptr; }));
+    DestroyWindow(marker);
+    const HWND button = TaskBarButton(window);
+    EXPECT_FALSE(button != nullptr && IsWindowVisible(button)) << "a task-bar button for the popup";
+  }
   RECT placed{};
   GetWindowRect(window, &placed);
   EXPECT_EQ(placed.left, 491);
@@ -96,7 +144,32 @@ TEST_F(Popup, ShowsAtItsPlaceWithItsGroupsInOrderAndLeavesWithThePointer) {
   EXPECT_TRUE(PumpUntil(3000, [&] { return Framed(layout, 3); }));
   Snapshot("popup.png");
 
+  // The monitor's scale changes while the popup is shown (Windows says so;
+  // Wine never does): the buttons, the list's font and its icons follow at
+  // once, and the popup keeps its place and its group.
+  const int dpi = ScreenDpiHere();
+  const int to = dpi == 96 ? 144 : 96;
+  const RECT button = RectIn(GetDlgItem(window, kSetup), window);
+  const int listFont = AskLauncher("FontHeightOf", list);
+  const int icons = AskLauncher("IconSizeOf", list);
+  ASSERT_GT(listFont, 0);
+  ASSERT_GT(icons, 0);
+  ASSERT_TRUE(SendDpiChanged(window, to, placed));
+  const RECT scaled = RectIn(GetDlgItem(window, kSetup), window);
+  EXPECT_EQ(scaled.bottom - scaled.top, MulDiv(button.bottom - button.top, to, dpi)) << "the buttons' height";
+  EXPECT_NEAR(AskLauncher("FontHeightOf", list), MulDiv(listFont, to, dpi), 1) << "the list's font";
+  EXPECT_EQ(AskLauncher("IconSizeOf", list), MulDiv(icons, to, dpi)) << "the list's icons";
+  RECT kept{};
+  GetWindowRect(window, &kept);
+  EXPECT_TRUE(EqualRect(&kept, &placed));
+  EXPECT_TRUE(ListShows(contents[3]));
+
   // The strip left of the stay zone is already outside.
+  EXPECT_TRUE(HiddenAfterMoveTo(placed.left + 5, 300));
+  ASSERT_TRUE(Show());
+  const RECT again = RectIn(GetDlgItem(window, kSetup), window);
+  EXPECT_EQ(again.bottom - again.top, button.bottom - button.top) << "shown again at its monitor's scale";
+  EXPECT_EQ(AskLauncher("IconSizeOf", list), icons);
   EXPECT_TRUE(HiddenAfterMoveTo(placed.left + 5, 300));
   EXPECT_FALSE(GetWindowLongPtrA(window, GWL_EXSTYLE) & WS_EX_TOPMOST);
   EXPECT_TRUE(ListTexts(list).empty()) << "hiding empties the list";
@@ -316,12 +389,28 @@ TEST_F(Popup, TheEdgeStaysQuietOverAFullScreenProgram) {
   Rest();
   ASSERT_TRUE(PumpUntil(3000, [this] { return !Visible(); }));
 
-  OwnWindow editor("editor", RECT{100, 100, 400, 400}, WS_OVERLAPPEDWINDOW);
-  ASSERT_TRUE(inFront(editor, SW_SHOWMAXIMIZED));
-  EXPECT_TRUE(Show()) << "held back over a maximised window";
+  {
+    OwnWindow editor("editor", RECT{100, 100, 400, 400}, WS_OVERLAPPEDWINDOW);
+    ASSERT_TRUE(inFront(editor, SW_SHOWMAXIMIZED));
+    EXPECT_TRUE(Show()) << "held back over a maximised window";
+    Rest();
+    ASSERT_TRUE(PumpUntil(3000, [this] { return !Visible(); }));
+  }
+
+  // A maximised program that draws its own title bar, on a monitor without
+  // a task bar: its client area is the whole monitor, and still it is no
+  // film.
+  OwnWindow browser("browser", RECT{100, 100, 400, 400}, WS_OVERLAPPEDWINDOW);
+  SetWindowLongPtrA(browser.hwnd(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(OwnTitleBarProc));
+  ASSERT_TRUE(inFront(browser, SW_SHOWMAXIMIZED));
+  SetWindowPos(browser.hwnd(), nullptr, 0, 0, screen.right, screen.bottom, SWP_NOZORDER | SWP_FRAMECHANGED);
+  RECT client{};
+  GetClientRect(browser.hwnd(), &client);
+  ASSERT_TRUE(IsZoomed(browser.hwnd()) && client.right == screen.right && client.bottom == screen.bottom);
+  EXPECT_TRUE(Show()) << "held back over a maximised window with a title bar of its own";
 }
 
-TEST_F(Popup, UnderABarAtTheTopItHangsFromTheBar) {
+TEST_F(Popup, UnderABarAtTheTopItHangsFromTheBarAndBesideOneOnTheLeftItKeepsToTheStayZone) {
   Group("Apps", {"a.txt"});
   ASSERT_NO_FATAL_FAILURE(Start());
   constexpr int kBar = 40;
@@ -339,6 +428,25 @@ TEST_F(Popup, UnderABarAtTheTopItHangsFromTheBar) {
   EXPECT_TRUE(PumpUntil(3000, [&] { return ListShows({"a"}); }));
   EXPECT_TRUE(Visible()) << "the first row lies outside the stay zone";
   EXPECT_TRUE(HiddenAfterMoveTo((strip.left + strip.right) / 2, kBar / 2)) << "shown on the bar itself";
+
+  // A bar on the left as well: the popup starts where the stay zone does,
+  // so the start of a group's name keeps it up and opens the group.
+  constexpr int kLeftBar = 60;
+  ASSERT_TRUE(CallInProcess(launcher->id(), FolderFromEnvironment("QV_BIN_DIR") + "qv_topbar.dll", "SetLeftBar",
+                            reinterpret_cast<void*>(INT_PTR{kLeftBar})));
+  SendMessageA(window, WM_SETTINGCHANGE, SPI_SETWORKAREA, 0);
+  RECT work = WorkArea();
+  work.left = kLeftBar;
+  work.top = kBar;
+  const qv::PopupLayout leftBar = ExpectedOn(work, 0, {"Apps"});
+  ASSERT_TRUE(Show());
+  GetWindowRect(window, &placed);
+  EXPECT_EQ(placed.left, leftBar.window.x);
+  EXPECT_EQ(placed.right, work.right - 1) << "the popup reaches the work area's right edge";
+  const qv::Box& row = leftBar.rows[0];
+  MoveTo(ToScreen(row.left + 2, (row.top + row.bottom) / 2));
+  EXPECT_TRUE(PumpUntil(3000, [&] { return ListShows({"a"}); }));
+  EXPECT_TRUE(Visible()) << "the start of a group's row lies outside the stay zone";
 }
 
 TEST_F(Popup, RefreshShowsWhatChangedOnDiskAndIconsComeIntoTheListInPlace) {

@@ -321,6 +321,25 @@ TEST_F(Setup, ColoursAndFontAreChosenInTheCommonDialogsStoredAndDrawn) {
   })) << ControlText(GetDlgItem(setup, kFontText));
   EXPECT_TRUE(Snapshot("setup.png"));
 
+  // A new scale for Setup's monitor: the example keeps the chosen font at
+  // that scale, and the shortcuts' icons follow.
+  HDC screen = GetDC(nullptr);
+  const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+  ReleaseDC(nullptr, screen);
+  const int to = dpi == 96 ? 144 : 96;
+  const std::string probe = FolderFromEnvironment("QV_BIN_DIR") + "qv_topbar.dll";
+  DWORD example = 0, scaled = 0, icons = 0, iconsAfter = 0;
+  ASSERT_TRUE(AskInProcess(launcher->id(), probe, "FontHeightOf", GetDlgItem(setup, kExample), example));
+  ASSERT_TRUE(AskInProcess(launcher->id(), probe, "IconSizeOf", GetDlgItem(setup, kShortcuts), icons));
+  RECT placed{};
+  GetWindowRect(setup, &placed);
+  ASSERT_TRUE(SendDpiChanged(setup, to, placed));
+  ASSERT_TRUE(AskInProcess(launcher->id(), probe, "FontHeightOf", GetDlgItem(setup, kExample), scaled));
+  ASSERT_TRUE(AskInProcess(launcher->id(), probe, "IconSizeOf", GetDlgItem(setup, kShortcuts), iconsAfter));
+  EXPECT_NEAR(static_cast<int>(scaled), MulDiv(static_cast<int>(example), to, dpi), 1) << "the example's font";
+  EXPECT_EQ(static_cast<int>(iconsAfter), MulDiv(static_cast<int>(icons), to, dpi)) << "the shortcuts' icons";
+  ASSERT_TRUE(SendDpiChanged(setup, dpi, placed));
+
   // Escape hands the choices back; the launcher stores and uses them.
   PressKey(VK_ESCAPE);
   ASSERT_TRUE(PumpUntil(3000, [this] { return !IsWindow(setup); }));

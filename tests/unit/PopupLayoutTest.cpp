@@ -2,12 +2,19 @@
 
 #include <gtest/gtest.h>
 
+#include "HotZone.h"
+
 namespace qv {
 namespace {
 
-PopupLayoutInput Input(Box work, std::vector<int> names = {}, int textHeight = 16) {
+// The popup on a monitor whose left edge is `monitorLeft`, from the stay
+// zone the hook computes there.
+PopupLayoutInput Input(Box work, std::vector<int> names = {}, int textHeight = 16, int monitorLeft = 0) {
   PopupLayoutInput in;
   in.workArea = work;
+  const ZoneRect zone{work.left, work.top, work.right, work.bottom};
+  const MonitorArea area{ZoneRect{monitorLeft, 0, work.right, work.bottom}, zone, 18};
+  in.stayLeft = ComputeMonitorHotZones(area).stay.left;
   in.okWidth = 75;
   in.okHeight = 23;
   in.nameWidths = std::move(names);
@@ -19,10 +26,14 @@ TEST(PopupLayout, HangsFromTheTopOverTheRightHalfOfTheWorkArea) {
   const PopupLayout bottomBar = ComputePopupLayout(Input(Box{0, 0, 1024, 740}));
   EXPECT_EQ(bottomBar.window, (Placement{491, 0, 532, 739}));
 
-  // A task bar on the left moves neither the top edge nor the reference
-  // point: both stay the screen's.
-  const PopupLayout leftBar = ComputePopupLayout(Input(Box{60, 0, 1024, 768}));
-  EXPECT_EQ(leftBar.window, (Placement{461, 0, 502, 767}));
+  // A task bar on the left moves the popup with the stay zone, which starts
+  // at half the right edge: the rows stay inside it, and the popup still
+  // reaches the work area's right edge.
+  const Box leftWork{60, 0, 1024, 768};
+  const PopupLayout leftBar = ComputePopupLayout(Input(leftWork, {40}));
+  EXPECT_EQ(leftBar.window, (Placement{491, 0, 532, 767}));
+  const ZoneRect leftZone{leftWork.left, leftWork.top, leftWork.right, leftWork.bottom};
+  EXPECT_EQ(leftBar.window.x + leftBar.rows[0].left, ComputeHotZones(leftZone, 18).stay.left + 1);
   // Under a bar at the top the popup hangs from the bar's lower edge, so its
   // first row lies in the stay zone, which starts there too.
   const PopupLayout topBar = ComputePopupLayout(Input(Box{0, 30, 1024, 768}));
@@ -33,8 +44,7 @@ TEST(PopupLayout, HangsFromTheTopOverTheRightHalfOfTheWorkArea) {
   EXPECT_EQ(ComputePopupLayout(Input(Box{0, 0, 801, 600})).window.x, 379);
 
   // Another monitor is laid out as the primary from its own left edge.
-  PopupLayoutInput upper = Input(Box{-512, -800, 768, 0});
-  upper.monitorLeft = -512;
+  const PopupLayoutInput upper = Input(Box{-512, -800, 768, 0}, {}, 16, -512);
   EXPECT_EQ(ComputePopupLayout(upper).window, (Placement{-512 + 619, -800, 660, 799}));
 }
 
