@@ -27,6 +27,7 @@ add_executable(qv_unit_tests
   tests/unit/NameOrderTest.cpp
   tests/unit/PathTextTest.cpp
   tests/unit/PopupLayoutTest.cpp
+  tests/unit/SessionRecordTest.cpp
   tests/unit/SetupRulesTest.cpp
 )
 target_link_libraries(qv_unit_tests PRIVATE quorvel_core_checked gtest_main)

@@ -68,16 +68,13 @@ constexpr bool NextStripQuiet(bool quiet, bool inStrip, bool buttonActivity) {
   return quiet || buttonActivity;
 }
 
-// Where the hook takes the pointer from. Windows hands every thread points
-// in its own DPI space. A per-monitor-aware thread (awareness 2) sees the
-// physical points that the zones are in; a thread of any other awareness
-// sees them scaled by its own DPI (96 when unaware, the log-on scale when
-// system-aware) against the monitor's, so its points are physical exactly
-// when its DPI is that of every monitor (`desktopDpi`, 0 when the monitors
-// differ). For the others, or when a DPI is not known (0), the pointer is
-// read in physical terms instead.
-constexpr bool MessagePointIsPhysical(int threadAwareness, uint32_t threadDpi, uint32_t desktopDpi) {
-  return threadAwareness == 2 || (threadDpi != 0 && threadDpi == desktopDpi);
+// The hit-test codes of a title bar's buttons (HTMINBUTTON, HTMAXBUTTON,
+// HTCLOSE, HTHELP). A program that draws its own title bar (a browser, a
+// terminal, an office program) draws its own buttons, which no system metric
+// describes, but answers the hit test with these so that snapping works;
+// the hook's message carries that answer.
+constexpr bool IsCaptionButtonHit(uint32_t hitTest) {
+  return hitTest == 8 || hitTest == 9 || hitTest == 20 || hitTest == 21;
 }
 
 // A monitor as the system describes it: its whole rectangle, its work area
@@ -185,10 +182,12 @@ enum class HookRequest { kNone, kShow, kHide };
 // updated here for every event of a registered window. `shown` is the piece
 // whose edge called the popup last: the popup stays up while the pointer is
 // in that piece's stay zone (in any stay zone when it names none), and a
-// show request records the piece that asks.
+// show request records the piece that asks. Over a caption button
+// (IsCaptionButtonHit) the strip calls nothing, and the pointer there is
+// still in the stay zone.
 template <class Probe>
 inline HookRequest DecideHookRequest(Probe& probe, const DesktopZones& zones, int32_t& shown, bool buttonMessage,
-                                     bool& quiet) {
+                                     bool& quiet, bool overCaptionButton = false) {
   if (!probe.Registered()) return HookRequest::kNone;
   const bool buttonDown = probe.AnyButtonDown();
   const ZonePoint pt = probe.Point();
@@ -203,7 +202,7 @@ inline HookRequest DecideHookRequest(Probe& probe, const DesktopZones& zones, in
   } else {
     for (int32_t i = 0; i < count && !inStay; ++i) inStay = Contains(zones.piece[i].zones.stay, pt);
   }
-  const bool callable = piece >= 0 && !quiet;
+  const bool callable = piece >= 0 && !quiet && !overCaptionButton;
   if (inStay && !callable) return HookRequest::kNone;
   if (probe.WindowVisible()) return inStay ? HookRequest::kNone : HookRequest::kHide;
   if (!callable) return HookRequest::kNone;

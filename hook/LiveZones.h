@@ -91,18 +91,14 @@ struct LiveDesktop {
   MonitorArea monitor[kMaxMonitors];
   int32_t count = 0;
   int32_t primary = -1;  // index of the primary monitor; -1 when none answered
-  UINT commonDpi = 0;    // the scale of every monitor, 0 when they differ or one is not known
 };
 
 inline BOOL CALLBACK AddLiveMonitor(HMONITOR handle, HDC, LPRECT, LPARAM data) {
   LiveDesktop& desktop = *reinterpret_cast<LiveDesktop*>(data);
   if (desktop.count >= kMaxMonitors) return FALSE;
-  UINT dpi = 0;
   bool primary = false;
-  if (!ReadMonitorArea(handle, desktop.monitor[desktop.count], &dpi, &primary)) return TRUE;
+  if (!ReadMonitorArea(handle, desktop.monitor[desktop.count], nullptr, &primary)) return TRUE;
   if (primary) desktop.primary = desktop.count;
-  if (desktop.count == 0) desktop.commonDpi = dpi;
-  else if (dpi != desktop.commonDpi) desktop.commonDpi = 0;
   ++desktop.count;
   return TRUE;
 }
@@ -111,7 +107,6 @@ inline BOOL CALLBACK AddLiveMonitor(HMONITOR handle, HDC, LPRECT, LPARAM data) {
 inline bool ReadLiveDesktop(LiveDesktop& desktop) {
   desktop.count = 0;
   desktop.primary = -1;
-  desktop.commonDpi = 0;
   EnumDisplayMonitors(nullptr, nullptr, AddLiveMonitor, reinterpret_cast<LPARAM>(&desktop));
   return desktop.count > 0;
 }

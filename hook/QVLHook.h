@@ -19,17 +19,24 @@ constexpr UINT kHideRequest = WM_USER + 2;
 // nullptr switches the requests off.
 QVLHOOK_API void QVLRegisterWindow(HWND hWnd);
 // 1 when this call installed the hook; 0 when a live one is already
-// recorded (one per desktop, whichever process asks) or the system refused.
-// A record left by a launcher that ended without its teardown is replaced.
+// recorded (one per session and program folder, whichever process asks),
+// when the session's record was made by another user or at a lower
+// integrity level than this process's, or when the system refused. A
+// record left by a launcher that ended without its teardown is replaced.
 QVLHOOK_API int QVLInstallHook(void);
-// 1 when a recorded hook was removed; 0 when none was recorded.
+// 1 when a recorded hook was removed; 0 when none was recorded or this
+// process may not write the record.
 QVLHOOK_API int QVLUninstallHook(void);
 // Recomputes every monitor's stay zone and trigger strip from the current
 // monitors and work areas.
 QVLHOOK_API void QVLCalcArea(void);
 
-// The library's shared state, one copy per desktop. Written only by the
-// library's own code; exported for inspection.
+// The requests, the owner and the zones that the hook goes by are in a
+// record of the session that only the installing launcher's user, at its
+// integrity level, can write; the calls above write it where the system
+// lets the calling process, and these in any case. These are one copy per
+// machine, which any process that maps the library may write: an account of
+// what was written last, exported for inspection, never read by the hook.
 QVLHOOK_API HHOOK m_hHook;
 QVLHOOK_API HWND m_hWnd;
 QVLHOOK_API HINSTANCE m_hModule;

@@ -24,8 +24,8 @@ std::string FolderFromEnvironment(const char* name);
 std::string FileFromEnvironment(const char* name);
 
 // A fresh program folder holding copies of QUORVEL.EXE and QVLHOOK.DLL.
-// Each copy of the hook library has a shared section of its own, so every
-// folder is a separate world for the hook.
+// Each copy of the hook library keeps its record in the session under a name
+// of its own path, so every folder is a separate world for the hook.
 class ProgramFolder {
  public:
   ProgramFolder();

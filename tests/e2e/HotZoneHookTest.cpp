@@ -1,9 +1,15 @@
 // The hook library on the real desktop: a window of the driver's own is
 // registered, the real pointer is moved with SendInput, and the requests
 // that arrive are compared with what the hot zones call for.
+#include <windows.h>
+#include <sddl.h>
+
 #include <gtest/gtest.h>
 
+#include <string>
+
 #include "Driver.h"
+#include "SessionRecord.h"
 
 namespace e2e {
 namespace {
@@ -14,7 +20,43 @@ constexpr UINT kHide = WM_USER + 2;
 struct Requests {
   int show = 0;
   int hide = 0;
+  int astray = 0;  // either request, to any other window
 };
+
+// A title bar of a program that draws its own: its hit test answers
+// HTCLOSE over the right third and HTCAPTION elsewhere.
+int CloseButtonLeft(const RECT& bar) { return bar.right - (bar.right - bar.left) / 3; }
+
+LRESULT CALLBACK OwnTitleBarProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message != WM_NCHITTEST) return DefWindowProcA(window, message, wParam, lParam);
+  RECT bar{};
+  GetWindowRect(window, &bar);
+  return static_cast<short>(LOWORD(lParam)) >= CloseButtonLeft(bar) ? HTCLOSE : HTCAPTION;
+}
+
+// The name of the session's record of the library loaded from `dll`, made
+// as the library makes it.
+std::wstring RecordNameOf(const std::string& dll) {
+  WCHAR path[1024] = {};
+  GetModuleFileNameW(GetModuleHandleA(dll.c_str()), path, 1024);
+  WCHAR name[qv::kSessionNameSize] = {};
+  qv::SessionObjectName("Hook", qv::LibraryPathHash(path), name);
+  return name;
+}
+
+// A record made first under that name, as a program of lower integrity
+// could make it.
+HANDLE MakeLowRecord(const std::wstring& name) {
+  PSECURITY_DESCRIPTOR descriptor = nullptr;
+  if (!ConvertStringSecurityDescriptorToSecurityDescriptorW(L"D:(A;;GA;;;WD)S:(ML;;NW;;;LW)", SDDL_REVISION_1,
+                                                            &descriptor, nullptr))
+    return nullptr;
+  SECURITY_ATTRIBUTES attributes{sizeof attributes, descriptor, FALSE};
+  const HANDLE section = CreateFileMappingW(INVALID_HANDLE_VALUE, &attributes, PAGE_READWRITE, 0,
+                                            sizeof(qv::HookRecord), name.c_str());
+  LocalFree(descriptor);
+  return section;
+}
 
 class HotZoneHook : public ::testing::Test {
  protected:
@@ -48,8 +90,10 @@ class HotZoneHook : public ::testing::Test {
       MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
       MSG msg;
       while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        if (msg.message == kShow) ++got.show;
-        if (msg.message == kHide) ++got.hide;
+        const bool request = msg.message == kShow || msg.message == kHide;
+        if (request && msg.hwnd != target.hwnd()) ++got.astray;
+        else if (msg.message == kShow) ++got.show;
+        else if (msg.message == kHide) ++got.hide;
         DispatchMessageA(&msg);
       }
     }
@@ -61,9 +105,9 @@ class HotZoneHook : public ::testing::Test {
 
   ::testing::AssertionResult Expect(int x, int y, bool show, bool hide) {
     const Requests got = MoveAndCollect(x, y);
-    if ((got.show > 0) == show && (got.hide > 0) == hide) return ::testing::AssertionSuccess();
+    if ((got.show > 0) == show && (got.hide > 0) == hide && got.astray == 0) return ::testing::AssertionSuccess();
     return ::testing::AssertionFailure() << "at (" << x << ", " << y << "): " << got.show << " show and "
-                                         << got.hide << " hide requests";
+                                         << got.hide << " hide requests, " << got.astray << " to other windows";
   }
   ::testing::AssertionResult ExpectShow(int x, int y) { return Expect(x, y, true, false); }
   ::testing::AssertionResult ExpectHide(int x, int y) { return Expect(x, y, false, true); }
@@ -168,6 +212,46 @@ TEST_F(HotZoneHook, HeldButtonsSilenceTheHook) {
   const Requests along = MoveAndCollect(x + 20, strip.top, false);
   EXPECT_EQ(along.show, 0) << "a move along the edge after a release there called the popup";
   EXPECT_TRUE(ExpectShow(x + 20, strip.top)) << "back at the edge after leaving it";
+}
+
+// A program that draws its own title bar at the top edge reports its
+// buttons only in its hit test.
+TEST_F(HotZoneHook, CaptionButtonsDrawnByAProgramNeverCallThePopup) {
+  const RECT where{strip.left, strip.top, strip.right, strip.top + 24};
+  OwnWindow bar("own title bar", where, WS_POPUP);
+  SetWindowLongPtrA(bar.hwnd(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&OwnTitleBarProc));
+  bar.Show();
+  const int close = CloseButtonLeft(where);
+  EXPECT_TRUE(ExpectNothing(close + 10, strip.top)) << "over its close button";
+  EXPECT_TRUE(ExpectShow(close - 10, strip.top)) << "over its caption";
+  target.Show();
+  EXPECT_TRUE(ExpectNothing(close + 10, strip.top)) << "the popup stays over the close button";
+  target.Hide();
+}
+
+// The exported variables are any process's to write; where the requests go
+// and where the strip lies come from the session's record.
+TEST_F(HotZoneHook, TheExportedAccountSteersNothing) {
+  OwnWindow decoy("decoy");
+  hook.window() = decoy.hwnd();
+  hook.triggerStrip() = RECT{work.left, strip.top, strip.left, strip.bottom};
+  EXPECT_TRUE(ExpectShow((strip.left + strip.right) / 2, strip.top));
+  EXPECT_TRUE(ExpectNothing(strip.left / 2, strip.top)) << "in the strip as exported";
+}
+
+// Where a program of lower integrity has made the record first, the hook
+// is not installed to go by it.
+TEST_F(HotZoneHook, ARecordMadeAtALowerLevelIsNeverTaken) {
+  ProgramFolder other;
+  HookLibrary otherHook{other.File("QVLHOOK.DLL")};
+  ASSERT_TRUE(otherHook.loaded());
+  const HANDLE squatter = MakeLowRecord(RecordNameOf(other.File("QVLHOOK.DLL")));
+  ASSERT_NE(squatter, nullptr);
+  EXPECT_EQ(otherHook.Install(), 0);
+  EXPECT_EQ(otherHook.hook(), nullptr);
+  CloseHandle(squatter);
+  EXPECT_EQ(otherHook.Install(), 1) << "once the name is free again";
+  EXPECT_EQ(otherHook.Uninstall(), 1);
 }
 
 TEST_F(HotZoneHook, NoRegisteredWindowNoRequests) {

@@ -171,22 +171,31 @@ TEST(HookRelease, AButtonInTheStripQuietsItUntilThePointerLeaves) {
   EXPECT_FALSE(IsButtonMessage(0x0200) || IsButtonMessage(0x00A0) || IsButtonMessage(0x020A));
 }
 
-TEST(HotZones, AThreadSeesPhysicalPointsWhenItsScaleIsTheMonitors) {
-  EXPECT_TRUE(MessagePointIsPhysical(2, 96, 144)) << "per-monitor aware: always";
-  EXPECT_TRUE(MessagePointIsPhysical(0, 96, 96)) << "unaware at 100%";
-  EXPECT_FALSE(MessagePointIsPhysical(0, 96, 144)) << "unaware at 150%: scaled down";
-  EXPECT_TRUE(MessagePointIsPhysical(1, 144, 144)) << "system-aware at its log-on scale";
-  EXPECT_FALSE(MessagePointIsPhysical(1, 144, 96)) << "system-aware after a change to 100%";
-  EXPECT_FALSE(MessagePointIsPhysical(-1, 0, 96)) << "not known";
-  EXPECT_FALSE(MessagePointIsPhysical(1, 0, 0));
-}
-
 TEST(HotZones, TheStripStopsAtTheRealCaptionButtons) {
   // Windows 10 at 100%: SM_CXSIZE 36 keeps 108 free, the buttons take 138.
   const HotZones z = ComputeHotZones({0, 0, 1920, 1040}, 36);
   EXPECT_EQ(z.trigger.right, 1812);
   EXPECT_EQ(StripClearOfCaptionButtons(z.trigger, 1782), (ZoneRect{960, 0, 1782, 1}));
   EXPECT_EQ(StripClearOfCaptionButtons(z.trigger, 1900).right, 1812) << "narrower buttons keep the room";
+}
+
+// A program that draws its own title bar reports its own buttons only in
+// its hit test; over them the strip calls nothing and sends nothing away.
+TEST(HotZones, CaptionButtonsOfAnyProgramNeverCallThePopup) {
+  for (uint32_t hit : {8u, 9u, 20u, 21u}) EXPECT_TRUE(IsCaptionButtonHit(hit)) << hit;
+  for (uint32_t hit : {0u, 1u, 2u, 3u, 5u, 12u, 22u}) EXPECT_FALSE(IsCaptionButtonHit(hit)) << hit;
+
+  const DesktopZones zones = SingleMonitorZones(ComputeHotZones({0, 0, 1024, 740}, 18));
+  const auto decide = [&](ZonePoint pt, bool visible, bool overButton) {
+    KnownHookInputs in{true, false, visible, pt};
+    bool quiet = false;
+    int32_t shown = -1;
+    return DecideHookRequest(in, zones, shown, false, quiet, overButton);
+  };
+  EXPECT_EQ(decide({700, 0}, false, true), HookRequest::kNone);
+  EXPECT_EQ(decide({700, 0}, true, true), HookRequest::kNone) << "still in the stay zone";
+  EXPECT_EQ(decide({300, 0}, true, true), HookRequest::kHide) << "a button left of the stay zone";
+  EXPECT_EQ(decide({700, 0}, false, false), HookRequest::kShow);
 }
 
 
