@@ -151,9 +151,6 @@ void LauncherDialog::LayOutPopup(int dpi) {
   layout = ComputePopupLayout(in);
 
   columnWidth = layout.columnWidth;
-  // The invisible OK button keeps the unit's size, so that it can be read
-  // off it as before.
-  SetWindowPos(Item(IDOK), nullptr, 0, 0, buttonUnit.cx, buttonUnit.cy, SWP_NOZORDER | SWP_NOMOVE | SWP_NOACTIVATE);
   Place(Item(IDC_SETUP), nullptr, layout.setup, SWP_NOZORDER);
   Place(Item(IDC_REFRESH), nullptr, layout.refresh, SWP_NOZORDER);
   Place(Item(IDC_ABOUT), nullptr, layout.about, SWP_NOZORDER);
@@ -181,12 +178,17 @@ void LauncherDialog::ScalePopup(int dpi) {
       SendMessageW(Item(id), WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     controlFont = std::move(scaled);
     buttonUnit = SIZE{MulDiv(createdUnit.cx, dpi, createdDpi), MulDiv(createdUnit.cy, dpi, createdDpi)};
+    // The invisible OK button keeps the unit's size, so that it can be read
+    // off it as before.
+    SetWindowPos(Item(IDOK), nullptr, 0, 0, buttonUnit.cx, buttonUnit.cy, SWP_NOZORDER | SWP_NOMOVE | SWP_NOACTIVATE);
+    // The room the list gives each icon.
+    SendMessageW(shortcutList.hwnd(), LVM_SETICONSPACING, 0,
+                 MAKELPARAM(MetricForDpi(SM_CXICONSPACING, dpi), MetricForDpi(SM_CYICONSPACING, dpi)));
     popupDpi = dpi;
   }
-  // Icons, and the room the list gives each, at the same scale.
+  // The icons at the same scale (shared with Setup, which may have asked
+  // for another).
   icons.SetIconSize(MetricForDpi(SM_CXICON, dpi));
-  SendMessageW(shortcutList.hwnd(), LVM_SETICONSPACING, 0,
-               MAKELPARAM(MetricForDpi(SM_CXICONSPACING, dpi), MetricForDpi(SM_CYICONSPACING, dpi)));
 }
 
 void LauncherDialog::HidePopup() {
