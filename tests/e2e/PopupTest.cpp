@@ -73,19 +73,6 @@ class Popup : public LauncherTest {
     }
     return true;
   }
-  // What only the launcher's own process can read: a window's font height,
-  // a list's icon size (-1: not asked).
-  int AskLauncher(const char* what, HWND about) const {
-    DWORD answer = 0;
-    const std::string probe = FolderFromEnvironment("QV_BIN_DIR") + "qv_topbar.dll";
-    return AskInProcess(launcher->id(), probe, what, about, answer) ? static_cast<int>(answer) : -1;
-  }
-  static int ScreenDpiHere() {
-    HDC screen = GetDC(nullptr);
-    const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
-    ReleaseDC(nullptr, screen);
-    return dpi;
-  }
   bool MenuVisible() const {
     HWND menu = FindTopLevel(launcher->id(), "", "#32768");
     return menu != nullptr && IsWindowVisible(menu);

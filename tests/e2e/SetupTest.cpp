@@ -323,21 +323,19 @@ TEST_F(Setup, ColoursAndFontAreChosenInTheCommonDialogsStoredAndDrawn) {
 
   // A new scale for Setup's monitor: the example keeps the chosen font at
   // that scale, and the shortcuts' icons follow.
-  HDC screen = GetDC(nullptr);
-  const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
-  ReleaseDC(nullptr, screen);
+  const int dpi = ScreenDpiHere();
   const int to = dpi == 96 ? 144 : 96;
-  const std::string probe = FolderFromEnvironment("QV_BIN_DIR") + "qv_topbar.dll";
-  DWORD example = 0, scaled = 0, icons = 0, iconsAfter = 0;
-  ASSERT_TRUE(AskInProcess(launcher->id(), probe, "FontHeightOf", GetDlgItem(setup, kExample), example));
-  ASSERT_TRUE(AskInProcess(launcher->id(), probe, "IconSizeOf", GetDlgItem(setup, kShortcuts), icons));
+  const HWND example = GetDlgItem(setup, kExample);
+  const HWND shortcuts = GetDlgItem(setup, kShortcuts);
+  const int exampleFont = AskLauncher("FontHeightOf", example);
+  const int icons = AskLauncher("IconSizeOf", shortcuts);
+  ASSERT_GT(exampleFont, 0);
+  ASSERT_GT(icons, 0);
   RECT placed{};
   GetWindowRect(setup, &placed);
   ASSERT_TRUE(SendDpiChanged(setup, to, placed));
-  ASSERT_TRUE(AskInProcess(launcher->id(), probe, "FontHeightOf", GetDlgItem(setup, kExample), scaled));
-  ASSERT_TRUE(AskInProcess(launcher->id(), probe, "IconSizeOf", GetDlgItem(setup, kShortcuts), iconsAfter));
-  EXPECT_NEAR(static_cast<int>(scaled), MulDiv(static_cast<int>(example), to, dpi), 1) << "the example's font";
-  EXPECT_EQ(static_cast<int>(iconsAfter), MulDiv(static_cast<int>(icons), to, dpi)) << "the shortcuts' icons";
+  EXPECT_NEAR(AskLauncher("FontHeightOf", example), MulDiv(exampleFont, to, dpi), 1) << "the example's font";
+  EXPECT_EQ(AskLauncher("IconSizeOf", shortcuts), MulDiv(icons, to, dpi)) << "the shortcuts' icons";
   ASSERT_TRUE(SendDpiChanged(setup, dpi, placed));
 
   // Escape hands the choices back; the launcher stores and uses them.
