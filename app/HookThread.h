@@ -6,6 +6,9 @@
 
 #include <windows.h>
 
+#include <atomic>
+#include <memory>
+
 #include "Handles.h"
 
 namespace qv {
@@ -29,15 +32,22 @@ class HookThread {
   // Safe to call more than once.
   void Stop();
   bool running() const { return thread_.get() != nullptr; }
+  // Asks the thread a question; false when it has ended, or has not
+  // answered the one asked at the previous call.
+  bool StillAnswering();
+  // A thread that stopped answering: its hook is removed from here, so no
+  // program waits for it any longer, the thread is left to end by itself,
+  // and a new one installs the hook again. True when the new one did.
+  bool Replace();
 
  private:
-  static DWORD WINAPI Main(void* self);
+  struct Shared;
+  static DWORD WINAPI Main(void* shared);
 
+  std::shared_ptr<Shared> shared_;
   UniqueKernelHandle thread_;
-  UniqueKernelHandle ready_;
-  UniqueKernelHandle answer_;
   DWORD threadId_ = 0;
-  bool installed_ = false;
+  LONG asked_ = 0;
 };
 
 }  // namespace qv

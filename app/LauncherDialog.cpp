@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 #include <shellapi.h>
+#include <wtsapi32.h>
 
 #include "AboutDialog.h"
 #include "Appearance.h"
@@ -27,6 +28,10 @@ constexpr UINT kTrayCallback = WM_USER + 3;
 constexpr UINT kIconsArrived = WM_USER + 4;
 constexpr UINT kGroupsRead = WM_USER + 5;
 constexpr UINT kStartIcons = WM_USER + 6;
+constexpr UINT kWatchChanged = WM_USER + 7;
+constexpr UINT kCompanionEnded = WM_USER + 8;
+constexpr UINT_PTR kEdgeTimerId = 6;
+constexpr UINT kEdgeCheckMs = 5000;
 constexpr UINT_PTR kIconTimerId = 5;
 constexpr UINT kTrayIconId = 101;
 constexpr COLORREF kListBackground = RGB(255, 255, 255);
@@ -131,6 +136,10 @@ RouteList<LauncherDialog> LauncherDialog::Routes() {
       OnMessage(WM_DISPLAYCHANGE, &LauncherDialog::OnDisplayChange),
       OnMessage(WM_SETTINGCHANGE, &LauncherDialog::OnSettingChange),
       OnMessage(kDpiChangedMessage, &LauncherDialog::OnDpiChanged),
+      OnMessage(WM_WTSSESSION_CHANGE, &LauncherDialog::OnSessionChange),
+      OnMessage(WM_POWERBROADCAST, &LauncherDialog::OnPowerBroadcast),
+      OnMessage(kWatchChanged, &LauncherDialog::OnWatchChanged),
+      OnMessage(kCompanionEnded, &LauncherDialog::OnCompanionEnded),
       OnCommand(IDM_TRAY_SETUP, &LauncherDialog::OnTraySetup),
       OnCommand(IDM_TRAY_EXIT, &LauncherDialog::OnTrayExit),
       OnCommand(IDC_SETUP, &LauncherDialog::OnSetup),
@@ -179,6 +188,11 @@ bool LauncherDialog::OnInitDialog() {
   }
   SendMessageA(shortcutList.hwnd(), LVM_SETBKCOLOR, 0, kListBackground);
 
+  // The companion's hook first: the hook installed last is called first,
+  // and where a program cannot load a hook's library, Wine goes no further
+  // along the chain (Windows calls that hook out of context and goes on).
+  // So the programs of the launcher's width always run its own hook.
+  companion.Start(hwnd(), kCompanionEnded);
   if (!hookThread.Start()) {
     EndModal(IDCANCEL);
     return true;
@@ -187,6 +201,21 @@ bool LauncherDialog::OnInitDialog() {
   // Sandboxed programs run the hook too; their requests must get through.
   ChangeWindowMessageFilterEx(hwnd(), kShowRequest, MSGFLT_ALLOW, nullptr);
   ChangeWindowMessageFilterEx(hwnd(), kHideRequest, MSGFLT_ALLOW, nullptr);
+  // Where the hook never runs, the launcher reads the pointer itself: the
+  // hook libraries of both widths beside the program mean that it does.
+  {
+    WCHAR library[MAX_PATH] = {};
+    const DWORD length = GetModuleFileNameW(GetModuleHandleW(L"QVLHOOK.DLL"), library, MAX_PATH);
+    std::vector<std::wstring> libraries;
+    if (length > 0 && length < MAX_PATH) {
+      libraries.emplace_back(library, length);
+      const std::wstring& own = libraries.front();
+      libraries.push_back(own.substr(0, own.find_last_of(L'\\') + 1) + L"QVLHOOK32.DLL");
+    }
+    watcher.Start(hwnd(), kShowRequest, kHideRequest, kWatchChanged, std::move(libraries));
+  }
+  watcher.SetCompanion(companion.processId());
+  WTSRegisterSessionNotification(hwnd(), NOTIFY_FOR_THIS_SESSION);
 
   // Created visible, the dialog hides itself once its loop runs; the icons
   // follow after that, so that neither the hook nor the start-up that
@@ -198,7 +227,8 @@ bool LauncherDialog::OnInitDialog() {
 }
 
 void LauncherDialog::AddIcon() {
-  if (AddTrayIcon(hwnd(), kTrayIconId, appIcon, kTrayCallback, "Quorvel!")) {
+  edgeTip = EdgeTip(CurrentEdge());
+  if (AddTrayIcon(hwnd(), kTrayIconId, appIcon, kTrayCallback, edgeTip)) {
     KillTimer(hwnd(), kTrayTimerId);
     return;
   }
@@ -246,6 +276,9 @@ void LauncherDialog::Leave() {
 bool LauncherDialog::OnShowRequest(Message& m) {
   // One reading of the pointer decides the monitor and every check on it.
   POINT at{};
+  // Shown without the keyboard: a later request may come from the program
+  // that had the input, which has let the launcher take the foreground.
+  if (popupShown && IsWindowVisible(hwnd()) && GetForegroundWindow() != hwnd()) SetForegroundWindow(hwnd());
   if (!IsWindowVisible(hwnd()) && allowPopup && GetCursorPos(&at)) {
     const HMONITOR monitor = MonitorFromPoint(at, MONITOR_DEFAULTTONEAREST);
     MonitorArea area{};
@@ -346,11 +379,14 @@ bool LauncherDialog::Dispatch(Message& m) {
     Leave();
   } else if (m.id >= 0xC000 && m.id == TaskbarCreated()) {
     trayTries = 0;
+    Rearm();
     AddIcon();
   } else if (m.id == WM_TIMER && m.wParam == kTrayTimerId) {
     AddIcon();
   } else if (m.id == WM_TIMER && m.wParam == kIconTimerId) {
     OnIconsArrived(m);
+  } else if (m.id == WM_TIMER && m.wParam == kEdgeTimerId) {
+    CheckEdge();
   } else {
     return DialogT::Dispatch(m);
   }
@@ -377,19 +413,19 @@ bool LauncherDialog::OnEndSession(Message& m) {
 
 bool LauncherDialog::OnDisplayChange(Message&) {
   // Only the zones follow the new screen; a shown popup keeps its place.
-  QVLCalcArea();
+  Rearm();
   return true;
 }
 
 bool LauncherDialog::OnSettingChange(Message& m) {
   // A task bar moved, grew or hides itself on any monitor: a new work area,
   // no new mode.
-  if (m.wParam == SPI_SETWORKAREA) QVLCalcArea();
+  if (m.wParam == SPI_SETWORKAREA) Rearm();
   return false;
 }
 
 bool LauncherDialog::OnDpiChanged(Message& m) {
-  QVLCalcArea();
+  Rearm();
   // Shown, the popup follows its monitor's new scale at once, in the place
   // its work area gives (not in the rectangle proposed: the popup hangs from
   // the edge). Hidden, or on its way to another monitor, it is laid out when
@@ -398,6 +434,80 @@ bool LauncherDialog::OnDpiChanged(Message& m) {
     LayOutPopup(DpiOfChange(m.wParam));
     RedrawWindow(hwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
   }
+  m.result = 0;
+  return true;
+}
+
+bool LauncherDialog::OnSessionChange(Message& m) {
+  if (m.wParam == WTS_SESSION_UNLOCK) Rearm();
+  return false;
+}
+
+bool LauncherDialog::OnPowerBroadcast(Message& m) {
+  if (m.wParam == PBT_APMRESUMEAUTOMATIC || m.wParam == PBT_APMRESUMESUSPEND) Rearm();
+  return false;
+}
+
+void LauncherDialog::Rearm() {
+  if (!hookThread.running()) return;
+  QVLCalcArea();
+  if (QVLRegisteredWindow() != hwnd()) QVLRegisterWindow(hwnd());
+  companion.Sync();
+  watcher.Rearm();
+  ShowEdgeStatus();
+}
+
+void LauncherDialog::CheckEdge() {
+  if (!hookThread.running() || leaving) return;
+  if (!startupOver) return;
+  // A thread that has not answered within the last check is replaced; the
+  // new one's hook names no window until it is registered.
+  hookAnswering = hookThread.StillAnswering();
+  if (!hookAnswering) {
+    ShowEdgeStatus();
+    if (!hookThread.Replace()) return;
+    QVLRegisterWindow(hwnd());
+    hookAnswering = true;
+  }
+  if (QVLRegisteredWindow() != hwnd()) QVLRegisterWindow(hwnd());
+  ShowEdgeStatus();
+}
+
+EdgeStatus LauncherDialog::CurrentEdge() const {
+  EdgeStatus status;
+  status.hookInstalled = hookThread.running();
+  status.hookAnswering = hookAnswering;
+  status.watching = watcher.watching();
+  status.companionNeeded = companion.state() != HookCompanion::State::kNotNeeded;
+  status.companionRunning = companion.state() == HookCompanion::State::kRunning;
+  return status;
+}
+
+void LauncherDialog::ShowEdgeStatus() {
+  const char* const tip = EdgeTip(CurrentEdge());
+  if (tip == edgeTip) return;
+  if (SetTrayTip(hwnd(), kTrayIconId, tip)) edgeTip = tip;
+}
+
+bool LauncherDialog::OnCompanionEnded(Message& m) {
+  if (!leaving) companion.OnEnded();
+  // Started again, its hook is in front now: the launcher's own goes in
+  // front of it again.
+  if (!leaving && companion.state() == HookCompanion::State::kRunning && hookThread.running()) {
+    hookThread.Stop();
+    if (hookThread.Start()) {
+      if (startupOver) hookThread.Answer();
+      QVLRegisterWindow(hwnd());
+    }
+  }
+  watcher.SetCompanion(companion.processId());
+  ShowEdgeStatus();
+  m.result = 0;
+  return true;
+}
+
+bool LauncherDialog::OnWatchChanged(Message& m) {
+  ShowEdgeStatus();
   m.result = 0;
   return true;
 }
@@ -458,6 +568,8 @@ void LauncherDialog::ShowImages(HIMAGELIST images) {
 bool LauncherDialog::OnStartIcons(Message& m) {
   // The start-up is over: the window has shown and hidden itself.
   hookThread.Answer();
+  startupOver = true;
+  SetTimer(hwnd(), kEdgeTimerId, kEdgeCheckMs, nullptr);
   if (!leaving) {
     icons.Start(hwnd(), kIconsArrived, kIconTimerId);
     RequestIcons();
@@ -520,7 +632,12 @@ void LauncherDialog::ApplyReadGroups() {
 
 void LauncherDialog::TearDownLauncher() {
   KillTimer(hwnd(), kTrayTimerId);
+  KillTimer(hwnd(), kEdgeTimerId);
   RemoveTrayIcon(hwnd(), kTrayIconId);
+  WTSUnRegisterSessionNotification(hwnd());
+  // The launcher's own eye first: it posts to this window.
+  watcher.Stop();
+  companion.Stop();
   // The hook goes first, so that other programs can let go of its library
   // while the workers end.
   if (hookThread.running()) {

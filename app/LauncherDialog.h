@@ -7,7 +7,10 @@
 
 #include <windows.h>
 
+#include "Companion.h"
 #include "Dialog.h"
+#include "EdgeRule.h"
+#include "EdgeWatcher.h"
 #include "GroupLoader.h"
 #include "GroupStore.h"
 #include "Handles.h"
@@ -63,6 +66,23 @@ class LauncherDialog : public DialogT<LauncherDialog>, private ShortcutListOwner
   // A new scale for the launcher's monitor: the zones follow at once, and a
   // shown popup is laid out again at that scale.
   bool OnDpiChanged(Message& m);
+  // The session unlocked, or the machine back from sleep: the edge armed
+  // again.
+  bool OnSessionChange(Message& m);
+  bool OnPowerBroadcast(Message& m);
+  // Whatever a change of the desktop may have undone: the zones from the
+  // monitors as they are now, the window registered again where the record
+  // no longer names it, the companion and the launcher's own eye told.
+  void Rearm();
+  // Every few seconds: the hook thread still answers and the record still
+  // names the launcher; the icon's tip says how the edge stands.
+  void CheckEdge();
+  void ShowEdgeStatus();
+  EdgeStatus CurrentEdge() const;
+  // Where the launcher watches the pointer itself has changed.
+  bool OnWatchChanged(Message& m);
+  // The companion's process has ended by itself.
+  bool OnCompanionEnded(Message& m);
   // The icon, added again until the shell takes it.
   void AddIcon();
   // The way out without a question (uninstaller, end of the session): every
@@ -195,6 +215,13 @@ class LauncherDialog : public DialogT<LauncherDialog>, private ShortcutListOwner
   // lost the start-up race never removes another launcher's hook.
   HookThread hookThread;
   int trayTries = 0;  // adds tried since the last success or shell start
+  // Reads the pointer while a window the hook cannot reach is in front.
+  EdgeWatcher watcher;
+  // Installs the hook for the 32-bit programs beside a 64-bit launcher.
+  HookCompanion companion;
+  bool hookAnswering = true;
+  bool startupOver = false;  // the hook thread answers others from then on
+  const char* edgeTip = nullptr;  // the tip shown now
 
   COLORREF foregroundColor = 0;
   COLORREF backgroundColor = 0;

@@ -22,22 +22,32 @@ NOTIFYICONDATAA BaseRecord(HWND window, UINT id) {
   return data;
 }
 
+void PutTip(NOTIFYICONDATAA& data, const char* tip) {
+  // The first layout's tip holds 63 characters and the terminator.
+  constexpr std::size_t kTipLength = 63;
+  if (tip == nullptr) return;
+  data.uFlags |= NIF_TIP;
+  const std::size_t length = strnlen(tip, kTipLength);
+  std::memcpy(data.szTip, tip, length);
+  data.szTip[length] = '\0';
+}
+
 }  // namespace
 
 bool AddTrayIcon(HWND window, UINT id, HICON icon, UINT callbackMessage, const char* tip) {
   NOTIFYICONDATAA data = BaseRecord(window, id);
-  data.uFlags = NIF_ICON | NIF_TIP;
+  data.uFlags = NIF_ICON;
   if (callbackMessage != 0) data.uFlags |= NIF_MESSAGE;
   data.uCallbackMessage = callbackMessage;
   data.hIcon = icon;
-  // The first layout's tip holds 63 characters and the terminator.
-  constexpr std::size_t kTipLength = 63;
-  if (tip != nullptr) {
-    const std::size_t length = strnlen(tip, kTipLength);
-    std::memcpy(data.szTip, tip, length);
-    data.szTip[length] = '\0';
-  }
+  PutTip(data, tip);
   return Shell_NotifyIconA(NIM_ADD, &data) != FALSE;
+}
+
+bool SetTrayTip(HWND window, UINT id, const char* tip) {
+  NOTIFYICONDATAA data = BaseRecord(window, id);
+  PutTip(data, tip);
+  return Shell_NotifyIconA(NIM_MODIFY, &data) != FALSE;
 }
 
 bool RemoveTrayIcon(HWND window, UINT id) {

@@ -12,6 +12,8 @@ namespace qv {
 // message is sent only when it is not 0.
 bool AddTrayIcon(HWND window, UINT id, HICON icon, UINT callbackMessage, const char* tip);
 bool RemoveTrayIcon(HWND window, UINT id);
+// A new tip for the icon, cut as above.
+bool SetTrayTip(HWND window, UINT id, const char* tip);
 
 // The notification-area menu (resource 131) of `module`, with "&Setup..."
 // as its default item. `popup` is its first sub-menu, owned by the result.

@@ -20,6 +20,7 @@ target_link_options(quorvel_core_checked PUBLIC ${QV_SANITIZE})
 include(cmake/GTestSources.cmake)
 
 add_executable(qv_unit_tests
+  tests/unit/EdgeRuleTest.cpp
   tests/unit/FontRecordTest.cpp
   tests/unit/HotZoneTest.cpp
   tests/unit/IconQueueTest.cpp

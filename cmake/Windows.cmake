@@ -30,11 +30,13 @@ target_compile_options(quorvel_core PRIVATE ${QV_WARNINGS})
 # Everything of the program but its entry point, so tests can link it too.
 add_library(quorvel_app STATIC
   app/Appearance.cpp
+  app/Companion.cpp
   app/FirstRun.cpp
   app/HookThread.cpp
   app/LauncherApp.cpp
   app/LauncherDialog.cpp
   app/TrayIcon.cpp
+  edge/EdgeWatcher.cpp
   popup/GroupLoader.cpp
   popup/GroupStore.cpp
   popup/IconStore.cpp
@@ -51,10 +53,10 @@ add_library(quorvel_app STATIC
   win/Dialog.cpp
   win/Text.cpp
 )
-target_include_directories(quorvel_app PUBLIC app popup setup shell win resources)
+target_include_directories(quorvel_app PUBLIC app popup setup shell win resources edge)
 target_compile_options(quorvel_app PRIVATE ${QV_WARNINGS})
 target_link_libraries(quorvel_app PUBLIC quorvel_core QVLHOOK
-  comctl32 comdlg32 shell32 ole32 uuid winmm gdi32 user32 advapi32 kernel32)
+  comctl32 comdlg32 shell32 ole32 uuid winmm wtsapi32 gdi32 user32 advapi32 kernel32)
 
 set(QV_STATIC_LINK -static -static-libgcc -static-libstdc++)
 
@@ -71,4 +73,39 @@ set_source_files_properties(resources/quorvel.rc PROPERTIES OBJECT_DEPENDS
 
 if(QV_WINDOWS_TESTS)
   include(cmake/WindowsTests.cmake)
+endif()
+
+# The companion of a 64-bit launcher: a 32-bit program cannot load the 64-bit
+# hook library, so QVLHOOK32.EXE installs the hook of a 32-bit copy of it,
+# QVLHOOK32.DLL, for them. The copy has a name of its own: its session record
+# is named by its path. Built by the 32-bit build only.
+if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+  # The hook library's exports under the copy's own name.
+  set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/hook/QVLHOOK.def)
+  file(READ ${CMAKE_SOURCE_DIR}/hook/QVLHOOK.def QV_HOOK_DEF)
+  string(REGEX REPLACE "LIBRARY[ \t]+QVLHOOK\\.DLL" "LIBRARY QVLHOOK32.DLL" QV_HOOK32_DEF "${QV_HOOK_DEF}")
+  if(QV_HOOK32_DEF STREQUAL QV_HOOK_DEF)
+    message(FATAL_ERROR "hook/QVLHOOK.def names no LIBRARY QVLHOOK.DLL to rename for QVLHOOK32.DLL")
+  endif()
+  file(CONFIGURE OUTPUT ${CMAKE_BINARY_DIR}/QVLHOOK32.def CONTENT "${QV_HOOK32_DEF}" @ONLY)
+
+  # The same sources, options and link as QVLHOOK.DLL.
+  get_target_property(QV_HOOK_COMPILE_OPTIONS QVLHOOK COMPILE_OPTIONS)
+  get_target_property(QV_HOOK_LINK_OPTIONS QVLHOOK LINK_OPTIONS)
+  add_library(qvlhook32 SHARED hook/QVLHook.cpp ${CMAKE_BINARY_DIR}/QVLHOOK32.def companion/qvlhook32.rc)
+  target_include_directories(qvlhook32 PUBLIC hook)
+  target_compile_options(qvlhook32 PRIVATE ${QV_HOOK_COMPILE_OPTIONS})
+  target_link_options(qvlhook32 PRIVATE ${QV_HOOK_LINK_OPTIONS})
+  target_link_libraries(qvlhook32 PRIVATE kernel32 user32)
+  set_target_properties(qvlhook32 PROPERTIES PREFIX "" OUTPUT_NAME QVLHOOK32 SUFFIX ".DLL"
+    IMPORT_PREFIX "lib" IMPORT_SUFFIX ".dll.a")
+
+  add_executable(qvlhook32_companion WIN32 companion/HookCompanion.cpp companion/companion.rc)
+  target_include_directories(qvlhook32_companion PRIVATE win)
+  target_compile_options(qvlhook32_companion PRIVATE ${QV_WARNINGS})
+  target_link_libraries(qvlhook32_companion PRIVATE qvlhook32 user32 kernel32)
+  target_link_options(qvlhook32_companion PRIVATE ${QV_STATIC_LINK} -s)
+  set_target_properties(qvlhook32_companion PROPERTIES OUTPUT_NAME QVLHOOK32 SUFFIX ".EXE")
+  set_source_files_properties(companion/companion.rc PROPERTIES
+    OBJECT_DEPENDS "${CMAKE_SOURCE_DIR}/companion/companion.manifest;${CMAKE_SOURCE_DIR}/resources/version.rc")
 endif()

@@ -193,12 +193,20 @@ void Act(const qv::HookRecord& record, WPARAM message, const MOUSEHOOKSTRUCT& in
                             qv::IsCaptionButtonHit(info.wHitTestCode));
   // Written only when they change: the page is shared by every process.
   if (quiet != quietBefore) state.stripQuiet = quiet ? 1 : 0;
+  const int32_t self = static_cast<int32_t>(GetCurrentProcessId());
+  if (state.lastProcess != self) state.lastProcess = self;
   if (shown != shownBefore) state.shownPiece = shown + 1;
   switch (request) {
     case qv::HookRequest::kShow:
       // This process has the user's input, so it may hand the foreground
-      // on: the popup then takes the keyboard as a menu does.
-      AllowSetForegroundWindow(static_cast<DWORD>(record.owner));
+      // on: the popup then takes the keyboard as a menu does. To the
+      // window's own process: the hook for programs of the other width is
+      // installed by a companion, not by the launcher.
+      {
+        DWORD launcher = 0;
+        GetWindowThreadProcessId(probe.target, &launcher);
+        if (launcher != 0) AllowSetForegroundWindow(launcher);
+      }
       PostMessageA(probe.target, kShowRequest, 0, 0);
       break;
     case qv::HookRequest::kHide:
@@ -265,6 +273,12 @@ void QVLCalcArea(void) {
   // hook lets it stay over any stay zone and the launcher checks its own.
   if (qv::HookState* const state = WritableState()) state->shownPiece = 0;
   ownState.shownPiece = 0;
+}
+
+HWND QVLRegisteredWindow(void) {
+  LookForRecord();
+  const qv::HookRecord* const record = RecordForHook();
+  return record != nullptr ? AsHandle<HWND>(Load(record->window)) : nullptr;
 }
 
 void QVLRegisterWindow(HWND hWnd) {

@@ -18,6 +18,9 @@ constexpr UINT kHideRequest = WM_USER + 2;
 // Recomputes the zones, then sets the window that receives the requests;
 // nullptr switches the requests off.
 QVLHOOK_API void QVLRegisterWindow(HWND hWnd);
+// The window the session's record of this library names now; nullptr when
+// none, or when there is no record.
+QVLHOOK_API HWND QVLRegisteredWindow(void);
 // 1 when this call installed the hook; 0 when a live one is already
 // recorded (one per session and program folder, whichever process asks),
 // when the session's record was made by another user or at a lower

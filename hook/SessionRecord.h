@@ -34,15 +34,19 @@ struct HookRecord {
 struct HookState {
   int32_t stripQuiet;  // 1 after a button in the strip (NextStripQuiet)
   int32_t shownPiece;  // one more than the piece whose edge called the popup last; 0: none
+  // The process the hook last ran in: the launcher learns there that the
+  // hook runs in a program, also of the other width, whose modules it
+  // cannot list.
+  int32_t lastProcess;
 };
 
 static_assert(offsetof(HookRecord, window) == 8 && offsetof(HookRecord, owner) == 16 &&
                   offsetof(HookRecord, zones) == 24 && sizeof(HookRecord) == 1184,
               "one layout for both widths");
-static_assert(sizeof(HookState) == 8, "one layout for both widths");
+static_assert(sizeof(HookState) == 12, "one layout for both widths");
 
 // Part of the names: a record of another layout is another record.
-constexpr uint32_t kRecordLayout = 1;
+constexpr uint32_t kRecordLayout = 2;
 
 // FNV-1a over the UTF-16 units of the library's full path, A-Z folded, as
 // the system finds a file under any case of its name: each program folder

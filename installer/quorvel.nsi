@@ -14,6 +14,8 @@
 ; The build passes:
 ;   QV_VERSION        e.g. 1.52; QV_VERSION_QUAD the same in four numbers
 ;   QV_LAUNCHER32, QV_HOOK32, QV_LAUNCHER64, QV_HOOK64   the programs to ship
+;   QV_COMPANION32, QV_COMPANION_HOOK32   the 64-bit launcher's companion for
+;                     32-bit programs, and its copy of the hook library
 ;   QV_MANUAL, QV_ICON                                   and the rest
 ;   QV_OUTFILE        where QuorvelSetup.exe goes
 
@@ -28,6 +30,8 @@
 !insertmacro QvRequire QV_HOOK32
 !insertmacro QvRequire QV_LAUNCHER64
 !insertmacro QvRequire QV_HOOK64
+!insertmacro QvRequire QV_COMPANION32
+!insertmacro QvRequire QV_COMPANION_HOOK32
 !insertmacro QvRequire QV_MANUAL
 !insertmacro QvRequire QV_ICON
 !insertmacro QvRequire QV_OUTFILE
@@ -167,16 +171,19 @@ Function ${UN}EndLauncherOrAbort
   ${Loop}
 FunctionEnd
 
-; Other programs may still hold the hook library for a moment after the
+; Other programs may still hold a hook library for a moment after the
 ; launcher has removed its hook: they let go of it with their next mouse
 ; message. This program's own pages may hold it too, having handled mouse
 ; messages while the launcher ran; the hook is gone, so it lets go itself.
-; Call only after EndLauncher. Out: $0 = 1 when QVLHOOK.DLL is gone.
-Function ${UN}DeleteHookLibrary
+; The companion (QVLHOOK32.EXE) ends as soon as it sees the launcher gone.
+; Call only after EndLauncher. In: the file's name on the stack, in the
+; program folder. Out: $0 = 1 when it is gone.
+Function ${UN}DeleteHookFile
+  Exch $2
   Push $1
   StrCpy $1 0
   ${Do}
-    System::Call 'kernel32::GetModuleHandle(t "$INSTDIR\QVLHOOK.DLL") p .r0'
+    System::Call 'kernel32::GetModuleHandle(t "$INSTDIR\$2") p .r0'
     ${IfThen} $0 P= 0 ${|} ${ExitDo} ${|}
     System::Call 'kernel32::FreeLibrary(p r0)'
     IntOp $1 $1 + 1
@@ -184,8 +191,8 @@ Function ${UN}DeleteHookLibrary
   ${Loop}
   StrCpy $1 0
   ${Do}
-    Delete "$INSTDIR\QVLHOOK.DLL"
-    ${IfNot} ${FileExists} "$INSTDIR\QVLHOOK.DLL"
+    Delete "$INSTDIR\$2"
+    ${IfNot} ${FileExists} "$INSTDIR\$2"
       StrCpy $0 1
       ${ExitDo}
     ${EndIf}
@@ -197,10 +204,35 @@ Function ${UN}DeleteHookLibrary
     IntOp $1 $1 + 1
   ${Loop}
   Pop $1
+  Pop $2
 FunctionEnd
 !macroend
 !insertmacro QvDefineEndLauncher ""
 !insertmacro QvDefineEndLauncher "un."
+
+; Setup: a hook file still held by some program is renamed, which a held
+; file allows, so the new one can go in under its own name.
+!macro QvSetAsideHookFile NAME ASIDE
+  Push "${NAME}"
+  Call DeleteHookFile
+  ${If} $0 = 0
+    Delete "$INSTDIR\${ASIDE}"
+    Rename "$INSTDIR\${NAME}" "$INSTDIR\${ASIDE}"
+    Delete /REBOOTOK "$INSTDIR\${ASIDE}"
+  ${EndIf}
+!macroend
+
+; The uninstaller: a hook file still held goes at the next restart.
+!macro QvRemoveHookFile NAME
+  Push "${NAME}"
+  Call un.DeleteHookFile
+  ${If} $0 = 0
+    Delete /REBOOTOK "$INSTDIR\${NAME}"
+    ${IfNot} ${RebootFlag}
+      DetailPrint "${NAME} is still in use; delete it after Windows has restarted."
+    ${EndIf}
+  ${EndIf}
+!macroend
 
 ; ---------------------------------------------------------------------------
 ; Setup
@@ -386,24 +418,26 @@ Section "Quorvel!" SecProgram
 
   Call EndLauncherOrAbort
   SetOutPath "$INSTDIR"
-  Call DeleteHookLibrary
-  ${If} $0 = 0
-    ; Still held by some program: a held file can be renamed, though not
-    ; replaced, so the new one can go in under its own name.
-    Delete "$INSTDIR\QVLHOOK.OLD"
-    Rename "$INSTDIR\QVLHOOK.DLL" "$INSTDIR\QVLHOOK.OLD"
-    Delete /REBOOTOK "$INSTDIR\QVLHOOK.OLD"
-  ${EndIf}
+  ; The companion's files go on every Windows, a 32-bit one needs none; its
+  ; program first, which holds its library until it has seen the launcher
+  ; end.
+  !insertmacro QvSetAsideHookFile QVLHOOK32.EXE QVLHOOK32.EXE.OLD
+  !insertmacro QvSetAsideHookFile QVLHOOK32.DLL QVLHOOK32.OLD
+  !insertmacro QvSetAsideHookFile QVLHOOK.DLL QVLHOOK.OLD
   ; An earlier installation of the other width is replaced file by file:
   ; both widths have the same names in the same folder.
   !if ${NSIS_PTR_SIZE} > 4
     ; A 64-bit stub runs on a 64-bit Windows only.
     File "/oname=QUORVEL.EXE" "${QV_LAUNCHER64}"
     File "/oname=QVLHOOK.DLL" "${QV_HOOK64}"
+    File "/oname=QVLHOOK32.EXE" "${QV_COMPANION32}"
+    File "/oname=QVLHOOK32.DLL" "${QV_COMPANION_HOOK32}"
   !else
     ${If} ${RunningX64}
       File "/oname=QUORVEL.EXE" "${QV_LAUNCHER64}"
       File "/oname=QVLHOOK.DLL" "${QV_HOOK64}"
+      File "/oname=QVLHOOK32.EXE" "${QV_COMPANION32}"
+      File "/oname=QVLHOOK32.DLL" "${QV_COMPANION_HOOK32}"
     ${Else}
       File "/oname=QUORVEL.EXE" "${QV_LAUNCHER32}"
       File "/oname=QVLHOOK.DLL" "${QV_HOOK32}"
@@ -441,14 +475,12 @@ Section "-un.Quorvel!"
   Call un.EndLauncherOrAbort
 
   Delete "$INSTDIR\QUORVEL.EXE"
-  Call un.DeleteHookLibrary
-  ${If} $0 = 0
-    Delete /REBOOTOK "$INSTDIR\QVLHOOK.DLL"
-    ${IfNot} ${RebootFlag}
-      DetailPrint "QVLHOOK.DLL is still in use; delete it after Windows has restarted."
-    ${EndIf}
-  ${EndIf}
+  !insertmacro QvRemoveHookFile QVLHOOK32.EXE
+  !insertmacro QvRemoveHookFile QVLHOOK32.DLL
+  !insertmacro QvRemoveHookFile QVLHOOK.DLL
   Delete /REBOOTOK "$INSTDIR\QVLHOOK.OLD"
+  Delete /REBOOTOK "$INSTDIR\QVLHOOK32.OLD"
+  Delete /REBOOTOK "$INSTDIR\QVLHOOK32.EXE.OLD"
   Delete "$INSTDIR\MANUAL.TXT"
   Delete "$INSTDIR\QUORVEL.DAT"
   Delete "$INSTDIR\Uninstall.exe"

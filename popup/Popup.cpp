@@ -113,7 +113,10 @@ void LauncherDialog::ShowPopup(HMONITOR monitor) {
   SetWindowPos(hwnd(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE);
   // The keyboard comes with it, as with a menu: the hook's process, which
   // had the input, has let this one take the foreground. It starts on the
-  // groups.
+  // groups. Where the system refuses (a window of an administrator or a
+  // Store app in front, whose process could not hand the right on), the
+  // popup works by pointer and stays out of the keyboard's way; a later
+  // request tries again, and the first click in it activates it.
   SetForegroundWindow(hwnd());
   FocusItem(GroupsKeyHolder());
 }

@@ -4,19 +4,23 @@
 operations and shared variables under their plain names, keeps the
 variables in one shared, zero-filled section in their documented order,
 and needs nothing but kernel32 and user32;
-QUORVEL.EXE imports the four operations from QVLHOOK.DLL by name and no
-MinGW runtime DLL; the manual beside them has Windows line ends. The one
-installer given third is a 32-bit GUI program.
+QUORVEL.EXE imports the operations from QVLHOOK.DLL by name and no
+MinGW runtime DLL; the manual beside them has Windows line ends. The 32-bit
+folder also holds the 64-bit launcher's companion: QVLHOOK32.DLL, checked as
+QVLHOOK.DLL is, and QVLHOOK32.EXE, a 32-bit GUI program that imports the
+operations from it and no other DLL but the system's. The one installer
+given third is a 32-bit GUI program.
   check_binaries.py WIN32_DIR WIN64_DIR QUORVELSETUP.EXE"""
 import struct
 import sys
 from pathlib import Path
 
-OPERATIONS = ["QVLCalcArea", "QVLInstallHook", "QVLRegisterWindow", "QVLUninstallHook"]
+OPERATIONS = ["QVLCalcArea", "QVLInstallHook", "QVLRegisterWindow", "QVLRegisteredWindow", "QVLUninstallHook"]
 VARIABLES = ["m_hHook", "m_hWnd", "m_hModule", "m_rect1", "m_rect2"]
 SCN_MEM_SHARED, SCN_MEM_WRITE = 0x10000000, 0x80000000
 SYSTEM_DLLS = {"kernel32.dll", "user32.dll", "gdi32.dll", "comctl32.dll", "comdlg32.dll", "shell32.dll",
-               "ole32.dll", "oleaut32.dll", "advapi32.dll", "winmm.dll", "msvcrt.dll", "version.dll"}
+               "ole32.dll", "oleaut32.dll", "advapi32.dll", "winmm.dll", "msvcrt.dll", "version.dll",
+               "wtsapi32.dll"}
 
 
 class Pe:
@@ -86,34 +90,47 @@ def check(folder, machine, failures):
         if not condition:
             failures.append(f"{folder}: {message}")
 
-    dll = Pe(folder / "QVLHOOK.DLL")
-    exe = Pe(folder / "QUORVEL.EXE")
-    expect(dll.machine == machine and exe.machine == machine, "wrong machine type")
-    expect(exe.subsystem == 2, "QUORVEL.EXE is not a GUI program")
-
-    exports = dll.exports()
-    expect(sorted(exports) == sorted(OPERATIONS + VARIABLES), f"exports are {sorted(exports)}")
-    shared = [s for s in dll.sections if s[0] == ".QVLHook"]
-    expect(len(shared) == 1, "no .QVLHook section")
-    if shared and all(v in exports for v in VARIABLES):
-        _, va, vsize, rptr, rsize, flags = shared[0]
-        expect(flags & SCN_MEM_SHARED and flags & SCN_MEM_WRITE, f".QVLHook flags {flags:#x} not shared+writable")
-        rvas = [exports[v] for v in VARIABLES]
-        expect(rvas == sorted(rvas), "shared variables out of order")
-        expect(all(va <= r < va + vsize for r in rvas), "a shared variable lies outside .QVLHook")
-        expect(not any(dll.data[rptr:rptr + min(rsize, vsize)]), ".QVLHook is not zero at load")
-
-    dll_imports = {k.lower() for k in dll.imports()}
-    expect(dll_imports <= {"kernel32.dll", "user32.dll"}, f"QVLHOOK.DLL imports {sorted(dll_imports)}")
-
-    exe_imports = {k.lower(): v for k, v in exe.imports().items()}
-    expect(sorted(exe_imports.get("qvlhook.dll", [])) == OPERATIONS,
-           f"QUORVEL.EXE imports {exe_imports.get('qvlhook.dll')} from QVLHOOK.DLL")
-    others = set(exe_imports) - SYSTEM_DLLS - {"qvlhook.dll"}
-    expect(not others, f"QUORVEL.EXE needs non-system DLLs {sorted(others)}")
+    check_hook_library(folder / "QVLHOOK.DLL", machine, expect)
+    check_program(folder / "QUORVEL.EXE", machine, "qvlhook.dll", expect)
+    if machine == 0x14C:
+        check_hook_library(folder / "QVLHOOK32.DLL", machine, expect)
+        check_program(folder / "QVLHOOK32.EXE", machine, "qvlhook32.dll", expect)
 
     manual = (folder / "MANUAL.TXT").read_bytes()
     expect(manual.count(b"\n") > 0 and manual.count(b"\n") == manual.count(b"\r\n"), "MANUAL.TXT lines not CRLF")
+
+
+def check_hook_library(path, machine, expect):
+    dll = Pe(path)
+    expect(dll.machine == machine, f"{path.name}: wrong machine type")
+    exports = dll.exports()
+    expect(sorted(exports) == sorted(OPERATIONS + VARIABLES), f"{path.name} exports {sorted(exports)}")
+    shared = [s for s in dll.sections if s[0] == ".QVLHook"]
+    expect(len(shared) == 1, f"{path.name}: no .QVLHook section")
+    if shared and all(v in exports for v in VARIABLES):
+        _, va, vsize, rptr, rsize, flags = shared[0]
+        expect(flags & SCN_MEM_SHARED and flags & SCN_MEM_WRITE,
+               f"{path.name}: .QVLHook flags {flags:#x} not shared+writable")
+        rvas = [exports[v] for v in VARIABLES]
+        expect(rvas == sorted(rvas), f"{path.name}: shared variables out of order")
+        expect(all(va <= r < va + vsize for r in rvas), f"{path.name}: a shared variable lies outside .QVLHook")
+        expect(not any(dll.data[rptr:rptr + min(rsize, vsize)]), f"{path.name}: .QVLHook is not zero at load")
+
+    dll_imports = {k.lower() for k in dll.imports()}
+    expect(dll_imports <= {"kernel32.dll", "user32.dll"}, f"{path.name} imports {sorted(dll_imports)}")
+
+
+# A GUI program of the folder's width that imports the operations from `hook`
+# by name, and nothing from a DLL the system does not have.
+def check_program(path, machine, hook, expect):
+    exe = Pe(path)
+    expect(exe.machine == machine, f"{path.name}: wrong machine type")
+    expect(exe.subsystem == 2, f"{path.name} is not a GUI program")
+    exe_imports = {k.lower(): v for k, v in exe.imports().items()}
+    expect(sorted(exe_imports.get(hook, [])) == OPERATIONS,
+           f"{path.name} imports {exe_imports.get(hook)} from {hook.upper()}")
+    others = set(exe_imports) - SYSTEM_DLLS - {hook}
+    expect(not others, f"{path.name} needs non-system DLLs {sorted(others)}")
 
 
 def main():
@@ -127,7 +144,7 @@ def main():
     for f in failures:
         print("FAIL:", f)
     if not failures:
-        print("checked 2 builds and the installer: exports, shared section, imports, manual, installer")
+        print("checked 2 builds, the companion and the installer: exports, shared section, imports, manual, installer")
     return 1 if failures else 0
 
 

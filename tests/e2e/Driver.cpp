@@ -181,6 +181,12 @@ ProgramFolder::ProgramFolder() {
       std::abort();
     }
   }
+  // A 64-bit launcher's companion for 32-bit programs, from the 32-bit build.
+  if (sizeof(void*) == 8) {
+    const std::string other = FolderFromEnvironment("QV_OTHER_BIN_DIR");
+    for (const char* file : {"QVLHOOK32.EXE", "QVLHOOK32.DLL"})
+      CopyFileA((other + file).c_str(), File(file).c_str(), FALSE);
+  }
 }
 
 Process::Process(const std::string& commandLine) {
@@ -924,12 +930,13 @@ HookLibrary::HookLibrary(const std::string& dllPath) {
   uninstall_ = reinterpret_cast<int (*)()>(get("QVLUninstallHook"));
   register_ = reinterpret_cast<void (*)(HWND)>(get("QVLRegisterWindow"));
   calcArea_ = reinterpret_cast<void (*)()>(get("QVLCalcArea"));
+  registered_ = reinterpret_cast<HWND (*)()>(get("QVLRegisteredWindow"));
   hook_ = static_cast<HHOOK*>(get("m_hHook"));
   window_ = static_cast<HWND*>(get("m_hWnd"));
   moduleVar_ = static_cast<HINSTANCE*>(get("m_hModule"));
   rect1_ = static_cast<RECT*>(get("m_rect1"));
   rect2_ = static_cast<RECT*>(get("m_rect2"));
-  if (!install_ || !uninstall_ || !register_ || !calcArea_ || !hook_ || !window_ || !moduleVar_ || !rect1_ ||
+  if (!install_ || !uninstall_ || !register_ || !calcArea_ || !registered_ || !hook_ || !window_ || !moduleVar_ || !rect1_ ||
       !rect2_) {
     FreeLibrary(module_);
     module_ = nullptr;

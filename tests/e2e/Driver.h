@@ -247,6 +247,7 @@ class HookLibrary {
   int Uninstall() const { return uninstall_(); }
   void Register(HWND window) const { register_(window); }
   void CalcArea() const { calcArea_(); }
+  HWND Registered() const { return registered_(); }
 
   HHOOK& hook() const { return *hook_; }
   HWND& window() const { return *window_; }
@@ -260,6 +261,7 @@ class HookLibrary {
   int (*uninstall_)() = nullptr;
   void (*register_)(HWND) = nullptr;
   void (*calcArea_)() = nullptr;
+  HWND (*registered_)() = nullptr;
   HHOOK* hook_ = nullptr;
   HWND* window_ = nullptr;
   HINSTANCE* moduleVar_ = nullptr;

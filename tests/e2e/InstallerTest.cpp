@@ -1,9 +1,10 @@
 // The installer, end to end: QuorvelSetup.exe installs the program of the
-// system's own width silently for the current user, the installed launcher
-// finishes the installation on its first start, an update replaces an
-// installation of the other width, and the silent uninstaller ends the
-// running launcher and takes away everything the two of them made, except
-// the user's own group.
+// system's own width silently for the current user (on a 64-bit system with
+// the companion for 32-bit programs, which a 32-bit one never keeps), the
+// installed launcher finishes the installation on its first start, an update
+// replaces an installation of the other width, and the silent uninstaller
+// ends the running launcher and takes away everything the two of them made,
+// except the user's own group.
 #include <gtest/gtest.h>
 #include <shlobj.h>
 #include <shellapi.h>
@@ -153,6 +154,18 @@ TEST_F(Installer, SilentInstallFirstStartAndSilentUninstallKeepTheUsersGroup) {
   const std::string bin = FolderFromEnvironment(native64 == own64 ? "QV_BIN_DIR" : "QV_OTHER_BIN_DIR");
   const std::string other = FolderFromEnvironment(native64 == own64 ? "QV_OTHER_BIN_DIR" : "QV_BIN_DIR");
   const std::string setup = "\"" + FileFromEnvironment("QV_SETUP") + "\" /S";
+  // The companion of a 64-bit launcher comes from the 32-bit build.
+  const std::string build32 = native64 ? other : bin;
+  const auto expectCompanion = [&](const char* when) {
+    for (const char* file : {"QVLHOOK32.EXE", "QVLHOOK32.DLL"}) {
+      if (native64) {
+        EXPECT_TRUE(FileExists(folder + file) && ReadTextFile(folder + file) == ReadTextFile(build32 + file))
+            << file << " is not the 32-bit build's, " << when;
+      } else {
+        EXPECT_FALSE(FileExists(folder + file)) << file << " on a 32-bit system, " << when;
+      }
+    }
+  };
 
   // 1. Installed for this user, in the default folder, without a question.
   ASSERT_EQ(RunToEnd(setup), 0u);
@@ -163,6 +176,7 @@ TEST_F(Installer, SilentInstallFirstStartAndSilentUninstallKeepTheUsersGroup) {
         << file << " is not the " << (native64 ? 64 : 32) << "-bit build's";
   const std::string manual = ReadTextFile(folder + "MANUAL.TXT");
   EXPECT_EQ(manual.rfind(kManualStart, 0), 0u) << manual.substr(0, 80);
+  expectCompanion("installed");
   for (std::size_t at = manual.find('\n'); at != std::string::npos; at = manual.find('\n', at + 1)) {
     ASSERT_TRUE(at > 0 && manual[at - 1] == '\r') << "a line of MANUAL.TXT ends without CR, at byte " << at;
   }
@@ -207,11 +221,15 @@ TEST_F(Installer, SilentInstallFirstStartAndSilentUninstallKeepTheUsersGroup) {
     launcher = std::make_unique<Process>("\"" + folder + "QUORVEL.EXE\"");
     ASSERT_NE(WaitForLauncher(*launcher), nullptr);
     ASSERT_TRUE(launcher->WaitForIdle(10000));
+  } else if (!native64) {
+    // Left by a copy of a 64-bit installation: the update takes it away.
+    ASSERT_TRUE(WriteTextFile(folder + "QVLHOOK32.EXE", "stale"));
   }
   ASSERT_EQ(RunToEnd(setup), 0u);
   EXPECT_TRUE(launcher->WaitForExit(5000)) << "the update left the launcher running";
   for (const char* file : {"QUORVEL.EXE", "QVLHOOK.DLL"})
     EXPECT_TRUE(ReadTextFile(folder + file) == ReadTextFile(bin + file)) << file << " was not replaced";
+  expectCompanion("updated");
   // A program the hook ran in may still map its library (Wine's desktop
   // never lets go of it): then, and only then, the old one is moved aside.
   const std::string moved = folder + "QVLHOOK.OLD";
@@ -251,8 +269,8 @@ TEST_F(Installer, SilentInstallFirstStartAndSilentUninstallKeepTheUsersGroup) {
   // The launcher ended by itself: no exit question, no force.
   EXPECT_TRUE(launcher->WaitForExit(5000)) << "the uninstaller left the launcher running";
   EXPECT_EQ(launcher->ExitCode(), 0u);
-  for (const char* file : {"QUORVEL.EXE", "QVLHOOK.DLL", "MANUAL.TXT", "QUORVEL.DAT", "Uninstall.exe",
-                           "Quorvel! Documentation"})
+  for (const char* file : {"QUORVEL.EXE", "QVLHOOK.DLL", "QVLHOOK32.EXE", "QVLHOOK32.DLL", "MANUAL.TXT",
+                           "QUORVEL.DAT", "Uninstall.exe", "Quorvel! Documentation"})
     EXPECT_FALSE(FileExists(folder + file)) << file << " was left behind";
   EXPECT_FALSE(FileExists(startupLink));
   EXPECT_FALSE(KeyExists(kSettingsKey));

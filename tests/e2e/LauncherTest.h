@@ -111,6 +111,18 @@ class LauncherTest : public ::testing::Test {
     const std::string probe = FolderFromEnvironment("QV_BIN_DIR") + "qv_topbar.dll";
     return AskInProcess(launcher->id(), probe, what, about, answer) ? static_cast<int>(answer) : -1;
   }
+  // The launcher's notification icon's tip, as the shell shows it.
+  std::string TrayTip() const {
+    DWORD shell = 0;
+    GetWindowThreadProcessId(FindWindowA("Shell_TrayWnd", nullptr), &shell);
+    DWORD atom = 0;
+    const std::string probe = FolderFromEnvironment("QV_BIN_DIR") + "qv_topbar.dll";
+    if (shell == 0 || !AskInProcess(shell, probe, "LauncherTipAtom", nullptr, atom) || atom == 0) return "";
+    char tip[256] = {};
+    GlobalGetAtomNameA(static_cast<ATOM>(atom), tip, sizeof tip);
+    GlobalDeleteAtom(static_cast<ATOM>(atom));
+    return tip;
+  }
   static int ScreenDpiHere() {
     HDC screen = GetDC(nullptr);
     const int dpi = GetDeviceCaps(screen, LOGPIXELSY);

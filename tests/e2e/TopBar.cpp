@@ -41,3 +41,30 @@ extern "C" __declspec(dllexport) DWORD WINAPI IconSizeOf(void* list) {
 extern "C" __declspec(dllexport) DWORD WINAPI IsCodePage(void* codePage) {
   return GetACP() == static_cast<UINT>(reinterpret_cast<UINT_PTR>(codePage)) ? 0 : 1;
 }
+
+namespace {
+
+BOOL CALLBACK FindLauncherTip(HWND window, LPARAM found) {
+  WCHAR name[32] = {};
+  GetClassNameW(window, name, 32);
+  if (lstrcmpiW(name, TOOLTIPS_CLASSW) != 0) return TRUE;
+  // The tool of a notification-area icon, with its text copied out here.
+  WCHAR text[256] = {};
+  TTTOOLINFOW tool{};
+  tool.cbSize = sizeof tool;
+  tool.lpszText = text;
+  if (!SendMessageW(window, TTM_ENUMTOOLSW, 0, reinterpret_cast<LPARAM>(&tool))) return TRUE;
+  if (wcsncmp(text, L"Quorvel!", 8) != 0) return TRUE;
+  *reinterpret_cast<ATOM*>(found) = GlobalAddAtomW(text);
+  return FALSE;
+}
+
+}  // namespace
+
+// Loaded into the shell that shows the notification area: the launcher's
+// icon's tip, as a global atom the caller reads and deletes; 0 for none.
+extern "C" __declspec(dllexport) DWORD WINAPI LauncherTipAtom(void*) {
+  ATOM found = 0;
+  EnumWindows(FindLauncherTip, reinterpret_cast<LPARAM>(&found));
+  return found;
+}
