@@ -96,3 +96,17 @@ target_include_directories(qv_load_groups_bench PRIVATE tests/win tests/e2e)
 target_compile_options(qv_load_groups_bench PRIVATE ${QV_WARNINGS})
 target_link_libraries(qv_load_groups_bench PRIVATE quorvel_app)
 target_link_options(qv_load_groups_bench PRIVATE ${QV_STATIC_LINK})
+
+# What the launcher's own eye on the pointer costs: the real launcher against
+# one built without it (its own copy of the watcher, switched off, comes
+# before the library's).
+add_executable(qv_launcher_nowatch WIN32 app/WinMain.cpp edge/EdgeWatcher.cpp resources/quorvel.rc)
+target_compile_definitions(qv_launcher_nowatch PRIVATE QV_EDGE_WATCH_OFF)
+target_compile_options(qv_launcher_nowatch PRIVATE ${QV_WARNINGS})
+target_link_libraries(qv_launcher_nowatch PRIVATE quorvel_app)
+target_link_options(qv_launcher_nowatch PRIVATE ${QV_STATIC_LINK} -s)
+add_executable(qv_edge_watch_bench tests/bench/EdgeWatchBench.cpp)
+target_compile_options(qv_edge_watch_bench PRIVATE ${QV_WARNINGS})
+target_link_libraries(qv_edge_watch_bench PRIVATE qv_driver)
+target_link_options(qv_edge_watch_bench PRIVATE ${QV_STATIC_LINK})
+add_dependencies(qv_edge_watch_bench QUORVEL QVLHOOK qv_mark qv_launcher_nowatch)
