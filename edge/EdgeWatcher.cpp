@@ -75,10 +75,11 @@ EdgeWatcher::StateView::~StateView() {
   if (view != nullptr) UnmapViewOfFile(view);
 }
 
-bool EdgeWatcher::HookRanIn(DWORD process) {
+bool EdgeWatcher::HookRanIn(DWORD process, bool mayOpen) {
   for (StateView& state : states_) {
     if (state.view == nullptr) {
       // The companion's comes with its hook.
+      if (!mayOpen) continue;
       state.section.reset(OpenFileMappingW(FILE_MAP_READ, FALSE, state.name.c_str()));
       if (state.section) state.view = MapViewOfFile(state.section.get(), FILE_MAP_READ, 0, 0, sizeof(HookState));
       if (state.view == nullptr) continue;
@@ -211,7 +212,7 @@ void EdgeWatcher::LookAtFront() {
       front.hookLoaded = HoldsLibrary(process, libraries_, front.modulesRead);
       // Where the list says nothing (a program of the other width, under
       // Wine), the hook's own word counts.
-      if (!front.hookLoaded && HookRanIn(process)) front.modulesRead = front.hookLoaded = true;
+      if (!front.hookLoaded && HookRanIn(process, true)) front.modulesRead = front.hookLoaded = true;
     }
   }
   const PointerWatch watch = DecidePointerWatch(front);
@@ -251,7 +252,7 @@ void EdgeWatcher::ReadZones() {
 
 void EdgeWatcher::Poll() {
   // The hook has come into the program in front: it sees the pointer there.
-  if (recheckTimer_ != 0 && HookRanIn(frontProcess_)) {
+  if (recheckTimer_ != 0 && HookRanIn(frontProcess_, false)) {
     SetWatching(false, false);
     return;
   }

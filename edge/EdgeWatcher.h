@@ -48,7 +48,9 @@ class EdgeWatcher {
   void Poll();
   void SetWatching(bool watch, bool recheck);
   // The hook's state of one of the libraries says it last ran in `process`.
-  bool HookRanIn(DWORD process);
+  // A state not mapped yet is looked for only when `mayOpen`: not at every
+  // reading of the pointer.
+  bool HookRanIn(DWORD process, bool mayOpen);
 
   // One library's hook state, mapped for reading once it exists.
   struct StateView {
