@@ -19,6 +19,7 @@ constexpr UINT kPollMs = 30;
 // The hook library comes into a program with its first mouse message.
 constexpr UINT kRecheckMs = 1000;
 constexpr UINT kAskFrontMs = 500;
+constexpr DWORD kAskAgainMs = 250;
 constexpr UINT kRearmMessage = WM_APP + 1;
 // A hung program is not waited for longer than this.
 constexpr UINT kAnswerMs = 200;
@@ -225,6 +226,7 @@ void EdgeWatcher::SetWatching(bool watch, bool recheck) {
     shown_ = -1;
     quiet_ = false;
     havePolled_ = false;
+    showAsked_ = false;
     pollTimer_ = SetTimer(nullptr, 0, kPollMs, nullptr);
   } else if (!watch && pollTimer_ != 0) {
     KillTimer(nullptr, pollTimer_);
@@ -262,7 +264,17 @@ void EdgeWatcher::Poll() {
   if (!GetCursorPos(&pt)) return;
   const bool buttonDown = (GetAsyncKeyState(VK_LBUTTON) & 0x8000) || (GetAsyncKeyState(VK_RBUTTON) & 0x8000) ||
                           (GetAsyncKeyState(VK_MBUTTON) & 0x8000);
-  if (havePolled_ && pt.x == lastPoint_.x && pt.y == lastPoint_.y && buttonDown == lastButtonDown_) return;
+  const bool unchanged =
+      havePolled_ && pt.x == lastPoint_.x && pt.y == lastPoint_.y && buttonDown == lastButtonDown_;
+  // A show request that has brought no popup yet is made again now and then
+  // while the pointer rests where it was made: the launcher checks each
+  // request against the pointer as it is then, which a program acting late
+  // on an older move can have put back for a moment, and a full-screen
+  // program may have gone since. One that took is not made again: the popup
+  // sent away by a key stays away until the pointer moves, as with the hook.
+  if (showAsked_ && IsWindowVisible(launcher_)) showAsked_ = false;
+  const bool askAgain = unchanged && showAsked_ && GetTickCount() - showAskedAt_ >= kAskAgainMs;
+  if (unchanged && !askAgain) return;
   havePolled_ = true;
   lastPoint_ = pt;
   lastButtonDown_ = buttonDown;
@@ -272,11 +284,15 @@ void EdgeWatcher::Poll() {
   switch (DecideHookRequest(inputs, zones_, shown_, false, quiet_)) {
     case HookRequest::kShow:
       PostMessageA(launcher_, show_, 0, 0);
+      showAsked_ = true;
+      showAskedAt_ = GetTickCount();
       break;
     case HookRequest::kHide:
       PostMessageA(launcher_, hide_, 0, 0);
+      showAsked_ = false;
       break;
     case HookRequest::kNone:
+      showAsked_ = false;
       break;
   }
 }

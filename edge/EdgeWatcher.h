@@ -82,6 +82,8 @@ class EdgeWatcher {
   bool havePolled_ = false;
   POINT lastPoint_{};
   bool lastButtonDown_ = false;
+  bool showAsked_ = false;  // a show request has brought no popup yet
+  DWORD showAskedAt_ = 0;
   UINT_PTR pollTimer_ = 0;
   UINT_PTR recheckTimer_ = 0;
   UINT_PTR askTimer_ = 0;
