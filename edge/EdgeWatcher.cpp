@@ -20,6 +20,7 @@ constexpr UINT kPollMs = 30;
 constexpr UINT kRecheckMs = 1000;
 constexpr UINT kAskFrontMs = 500;
 constexpr DWORD kAskAgainMs = 250;
+constexpr DWORD kSettleMs = 60;
 constexpr UINT kRearmMessage = WM_APP + 1;
 // A hung program is not waited for longer than this.
 constexpr UINT kAnswerMs = 200;
@@ -227,6 +228,7 @@ void EdgeWatcher::SetWatching(bool watch, bool recheck) {
     quiet_ = false;
     havePolled_ = false;
     showAsked_ = false;
+    touchedAt_ = 0;
     pollTimer_ = SetTimer(nullptr, 0, kPollMs, nullptr);
   } else if (!watch && pollTimer_ != 0) {
     KillTimer(nullptr, pollTimer_);
@@ -273,15 +275,26 @@ void EdgeWatcher::Poll() {
   // program may have gone since. One that took is not made again: the popup
   // sent away by a key stays away until the pointer moves, as with the hook.
   if (showAsked_ && IsWindowVisible(launcher_)) showAsked_ = false;
-  const bool askAgain = unchanged && showAsked_ && GetTickCount() - showAskedAt_ >= kAskAgainMs;
-  if (unchanged && !askAgain) return;
+  const DWORD now = GetTickCount();
+  const bool askAgain = unchanged && showAsked_ && now - showAskedAt_ >= kAskAgainMs;
+  const bool settled = unchanged && touchedAt_ != 0 && now - touchedAt_ >= kSettleMs;
+  if (unchanged && !askAgain && !settled) return;
   havePolled_ = true;
   lastPoint_ = pt;
   lastButtonDown_ = buttonDown;
   // The launcher is aware of each monitor's scale: the point is in physical
   // pixels, as the zones are.
   KnownHookInputs inputs{true, buttonDown, IsWindowVisible(launcher_) != FALSE, ZonePoint{pt.x, pt.y}};
-  switch (DecideHookRequest(inputs, zones_, shown_, false, quiet_)) {
+  HookRequest request = DecideHookRequest(inputs, zones_, shown_, false, quiet_);
+  // A button read at another moment than the pointer may be an older state
+  // (Wine keeps a released button's state for up to 50 ms): a touch counts
+  // once the pointer has stayed, free of buttons, for longer than that.
+  if (request == HookRequest::kShow && !askAgain) {
+    if (touchedAt_ == 0) touchedAt_ = now != 0 ? now : 1;
+    if (now - touchedAt_ < kSettleMs) return;
+  }
+  touchedAt_ = 0;
+  switch (request) {
     case HookRequest::kShow:
       PostMessageA(launcher_, show_, 0, 0);
       showAsked_ = true;

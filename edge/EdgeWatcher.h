@@ -84,6 +84,7 @@ class EdgeWatcher {
   bool lastButtonDown_ = false;
   bool showAsked_ = false;  // a show request has brought no popup yet
   DWORD showAskedAt_ = 0;
+  DWORD touchedAt_ = 0;  // when the pointer came to the strip; 0: not there
   UINT_PTR pollTimer_ = 0;
   UINT_PTR recheckTimer_ = 0;
   UINT_PTR askTimer_ = 0;
