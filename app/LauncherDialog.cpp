@@ -31,6 +31,7 @@ constexpr UINT kStartIcons = WM_USER + 6;
 constexpr UINT kWatchChanged = WM_USER + 7;
 constexpr UINT kCompanionEnded = WM_USER + 8;
 constexpr UINT_PTR kEdgeTimerId = 6;
+constexpr int kHotKeyId = 1;
 constexpr UINT kEdgeCheckMs = 5000;
 constexpr UINT_PTR kIconTimerId = 5;
 constexpr UINT kTrayIconId = 101;
@@ -140,12 +141,16 @@ RouteList<LauncherDialog> LauncherDialog::Routes() {
       OnMessage(WM_POWERBROADCAST, &LauncherDialog::OnPowerBroadcast),
       OnMessage(kWatchChanged, &LauncherDialog::OnWatchChanged),
       OnMessage(kCompanionEnded, &LauncherDialog::OnCompanionEnded),
+      OnMessage(WM_HOTKEY, &LauncherDialog::OnHotKey),
+      OnMessage(WM_ACTIVATE, &LauncherDialog::OnActivate),
       OnCommand(IDM_TRAY_SETUP, &LauncherDialog::OnTraySetup),
       OnCommand(IDM_TRAY_EXIT, &LauncherDialog::OnTrayExit),
       OnCommand(IDC_SETUP, &LauncherDialog::OnSetup),
       OnCommand(IDC_ABOUT, &LauncherDialog::OnAbout),
       OnCommand(IDC_REFRESH, &LauncherDialog::OnRefresh),
       OnNotify(IDC_SHORTCUT_LIST, NM_CLICK, &LauncherDialog::OnListClick),
+      OnNotify(IDC_RESULT_LIST, LVN_GETDISPINFOW, &LauncherDialog::OnResultsDispInfo),
+      OnNotify(IDC_RESULT_LIST, LVN_GETINFOTIPW, &LauncherDialog::OnResultsInfoTip),
   };
   return routes;
 }
@@ -168,6 +173,9 @@ bool LauncherDialog::OnInitDialog() {
   // Without the app-window style the popup never gets a task-bar button.
   const LONG_PTR exStyle = GetWindowLongPtrA(hwnd(), GWL_EXSTYLE);
   SetWindowLongPtrA(hwnd(), GWL_EXSTYLE, exStyle & ~static_cast<LONG_PTR>(WS_EX_APPWINDOW));
+  // The key works as soon as the loop runs, before thousands of shortcuts
+  // are read.
+  hotKey.Set(hwnd(), kHotKeyId, hotKeySetting);
   // Before the groups are read, so that the documentation group it may make
   // is offered from the first start on.
   RunFirstTimeSetup(hwnd(), GetProgramFolder());
@@ -187,6 +195,9 @@ bool LauncherDialog::OnInitDialog() {
     return true;
   }
   SendMessageA(shortcutList.hwnd(), LVM_SETBKCOLOR, 0, kListBackground);
+  // Without its list, typing finds nothing; the popup works as ever.
+  if (find.Create(hwnd(), IDC_RESULT_LIST, &groupList, this))
+    SendMessageW(find.hwnd(), LVM_SETBKCOLOR, 0, kListBackground);
 
   // The companion's hook first: the hook installed last is called first,
   // and where a program cannot load a hook's library, Wine goes no further
@@ -227,8 +238,8 @@ bool LauncherDialog::OnInitDialog() {
 }
 
 void LauncherDialog::AddIcon() {
-  edgeTip = EdgeTip(CurrentEdge());
-  if (AddTrayIcon(hwnd(), kTrayIconId, appIcon, kTrayCallback, edgeTip)) {
+  trayTip = TrayTip();
+  if (AddTrayIcon(hwnd(), kTrayIconId, appIcon, kTrayCallback, trayTip.c_str())) {
     KillTimer(hwnd(), kTrayTimerId);
     return;
   }
@@ -279,6 +290,13 @@ bool LauncherDialog::OnShowRequest(Message& m) {
   // Shown without the keyboard: a later request may come from the program
   // that had the input, which has let the launcher take the foreground.
   if (popupShown && IsWindowVisible(hwnd()) && GetForegroundWindow() != hwnd()) SetForegroundWindow(hwnd());
+  // After a start from the popup, the pointer left resting at the edge
+  // does not call it back over the program just started; a move does.
+  if (quietSince && GetCursorPos(&at) && at.x == quietPoint.x && at.y == quietPoint.y) {
+    m.result = 0;
+    return true;
+  }
+  quietSince = false;
   if (!IsWindowVisible(hwnd()) && allowPopup && GetCursorPos(&at)) {
     const HMONITOR monitor = MonitorFromPoint(at, MONITOR_DEFAULTTONEAREST);
     MonitorArea area{};
@@ -295,9 +313,34 @@ bool LauncherDialog::OnShowRequest(Message& m) {
 bool LauncherDialog::OnHideRequest(Message& m) {
   // The pointer's place now decides: the request may come from a move
   // message that arrived after a later one.
-  if (IsWindowVisible(hwnd()) && !PointerInStayZone()) HidePopup();
+  if (IsWindowVisible(hwnd()) && !keyOpened && !PointerInStayZone()) HidePopup();
   m.result = 0;
   return true;
+}
+
+bool LauncherDialog::OnHotKey(Message& m) {
+  m.result = 0;
+  if (static_cast<int>(m.wParam) != kHotKeyId) return true;
+  if (popupShown && IsWindowVisible(hwnd())) {
+    HidePopup();
+    return true;
+  }
+  if (!allowPopup || modalOpen || leaving) return true;
+  // Where the user works, which need not be where the pointer rests; the
+  // key gives the launcher the right to take the foreground.
+  const HWND front = GetForegroundWindow();
+  POINT at{};
+  const HMONITOR monitor = front != nullptr ? MonitorFromWindow(front, MONITOR_DEFAULTTOPRIMARY)
+                           : GetCursorPos(&at)  ? MonitorFromPoint(at, MONITOR_DEFAULTTOPRIMARY)
+                                                : MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY);
+  ShowPopup(monitor);
+  keyOpened = true;
+  return true;
+}
+
+bool LauncherDialog::OnActivate(Message& m) {
+  if (LOWORD(m.wParam) == WA_INACTIVE && popupShown && keyOpened) HidePopup();
+  return false;
 }
 
 bool LauncherDialog::OnTrayNotify(Message& m) {
@@ -342,8 +385,10 @@ void LauncherDialog::OnSetup() {
   if (!CanOpenModal()) return;
   ModalScope modal(*this);
   // Setup hides a shown popup by disabling it; hidden first, the popup's
-  // list also lets go of the shortcuts that Setup may delete.
+  // list also lets go of the shortcuts that Setup may delete, and so does
+  // the index of what typing finds.
   if (IsWindowVisible(hwnd())) HidePopup();
+  find.Forget();
   // A Refresh under way may have read the folder before Setup changes it:
   // it is read again afterwards.
   if (loader.busy() || readPending) {
@@ -355,7 +400,8 @@ void LauncherDialog::OnSetup() {
   {
     SetupDialog setup(hwnd());
     openSetup = &setup;
-    setup.Run(groupList, icons, backgroundColor, foregroundColor, logFont);
+    setup.Run(groupList, icons, backgroundColor, foregroundColor, logFont, hotKeySetting,
+              hotKey.state() == GlobalHotKey::State::kTaken);
     openSetup = nullptr;
   }
   ApplyAppearance();
@@ -460,6 +506,8 @@ void LauncherDialog::Rearm() {
 void LauncherDialog::CheckEdge() {
   if (!hookThread.running() || leaving) return;
   if (!startupOver) return;
+  // The program that held the key may have let go of it.
+  if (hotKey.state() == GlobalHotKey::State::kTaken) hotKey.Retry();
   // A thread that has not answered within the last check is replaced; the
   // new one's hook names no window until it is registered.
   hookAnswering = hookThread.StillAnswering();
@@ -473,6 +521,13 @@ void LauncherDialog::CheckEdge() {
   ShowEdgeStatus();
 }
 
+std::string LauncherDialog::TrayTip() const {
+  const EdgeStatus edge = CurrentEdge();
+  // A dead edge first: it is the bigger loss.
+  if (hotKey.state() != GlobalHotKey::State::kTaken || !edge.hookInstalled) return EdgeTip(edge);
+  return "Quorvel! - " + HotKeyName(hotKey.key()) + " is used by another program";
+}
+
 EdgeStatus LauncherDialog::CurrentEdge() const {
   EdgeStatus status;
   status.hookInstalled = hookThread.running();
@@ -484,9 +539,9 @@ EdgeStatus LauncherDialog::CurrentEdge() const {
 }
 
 void LauncherDialog::ShowEdgeStatus() {
-  const char* const tip = EdgeTip(CurrentEdge());
-  if (tip == edgeTip) return;
-  if (SetTrayTip(hwnd(), kTrayIconId, tip)) edgeTip = tip;
+  const std::string tip = TrayTip();
+  if (tip == trayTip) return;
+  if (SetTrayTip(hwnd(), kTrayIconId, tip.c_str())) trayTip = tip;
 }
 
 bool LauncherDialog::OnCompanionEnded(Message& m) {
@@ -518,6 +573,10 @@ void LauncherDialog::LoadAppearance() {
   foregroundColor = ReadColorValue(key, "ForegroundColor", kDefaultForeground);
   backgroundBrush.reset(CreateSolidBrush(backgroundColor));
   LoadFontRecord();
+  // A value that is no usable combination leaves the default in force and
+  // is kept as it is, until Setup writes one.
+  HotKey read{};
+  if (ReadHotKeyValue(ReadColorValue(key, "HotKey", 0xFFFFFFFF), read)) hotKeySetting = read;
 }
 
 void LauncherDialog::LoadFontRecord() { logFont = ReadFontRecord(AppearanceKeyPath()); }
@@ -541,6 +600,10 @@ void LauncherDialog::ApplyAppearance() {
   WriteColorValue(key, "BackgroundColor", backgroundColor);
   WriteColorValue(key, "ForegroundColor", foregroundColor);
   SaveFontRecord();
+  WriteColorValue(key, "HotKey", HotKeyValue(hotKeySetting));
+  if (hotKeySetting != hotKey.key() || hotKey.state() == GlobalHotKey::State::kTaken)
+    hotKey.Set(hwnd(), kHotKeyId, hotKeySetting);
+  ShowEdgeStatus();
 }
 
 bool LauncherDialog::LoadGroups() { return qv::LoadGroups(groupList, GetProgramFolder(), hwnd()); }
@@ -550,6 +613,8 @@ void LauncherDialog::ClearGroups() {
   // and the hover state name them.
   shortcutList.Clear();
   hover.Reset();
+  if (find.active()) EndFind();
+  find.Forget();
   qv::ClearGroups(groupList);
 }
 
@@ -562,6 +627,8 @@ void LauncherDialog::RequestIcons() {
 void LauncherDialog::ShowImages(HIMAGELIST images) {
   shortcutList.SetImageList(images);
   InvalidateRect(shortcutList.hwnd(), nullptr, TRUE);
+  find.SetImageList(images);
+  InvalidateRect(find.hwnd(), nullptr, TRUE);
   if (openSetup != nullptr) openSetup->ShowImages(images);
 }
 

@@ -11,6 +11,8 @@
 #include "Dialog.h"
 #include "EdgeRule.h"
 #include "EdgeWatcher.h"
+#include "FindPanel.h"
+#include "GlobalHotKey.h"
 #include "GroupLoader.h"
 #include "GroupStore.h"
 #include "Handles.h"
@@ -24,7 +26,7 @@ namespace qv {
 
 class SetupDialog;
 
-class LauncherDialog : public DialogT<LauncherDialog>, private ShortcutListOwner {
+class LauncherDialog : public DialogT<LauncherDialog>, private ShortcutListOwner, private FindPanel::Owner {
  public:
   // owner: a window that is never shown, so the popup gets no task-bar button.
   explicit LauncherDialog(HWND owner);
@@ -78,6 +80,8 @@ class LauncherDialog : public DialogT<LauncherDialog>, private ShortcutListOwner
   // names the launcher; the icon's tip says how the edge stands.
   void CheckEdge();
   void ShowEdgeStatus();
+  // The icon's tip: how the edge stands, or that the key is taken.
+  std::string TrayTip() const;
   EdgeStatus CurrentEdge() const;
   // Where the launcher watches the pointer itself has changed.
   bool OnWatchChanged(Message& m);
@@ -107,6 +111,12 @@ class LauncherDialog : public DialogT<LauncherDialog>, private ShortcutListOwner
     LauncherDialog& dialog_;
     bool allowed_;
   };
+
+  // The key that calls the popup: shown on the monitor of the window in
+  // front, or hidden when shown.
+  bool OnHotKey(Message& m);
+  // Another window took the foreground: a popup the key called goes.
+  bool OnActivate(Message& m);
 
   // The popup's look, read at construction and written when Setup closes.
   void LoadAppearance();
@@ -189,6 +199,23 @@ class LauncherDialog : public DialogT<LauncherDialog>, private ShortcutListOwner
   // button, so that Enter still means OK and Tab goes on to the buttons.
   HWND GroupsKeyHolder() const { return Item(IDOK); }
   bool KeyOnGroups(UINT key);
+  // Typing finds: a character into the query, and the keys that act on it
+  // and on its results; true when the key is taken.
+  bool KeyForFind(MSG& msg);
+  // The results stand in for the group's icons while a query is there,
+  // below the query's line.
+  void ShowFindView();
+  // The query gone: the framed group's icons again.
+  void EndFind();
+  void InvalidateFindLines();
+  void OnResultsMouseMove(POINT point) override;
+  LRESULT OnResultsDispInfo(const NMHDR& header) { return find.OnGetDispInfo(header); }
+  LRESULT OnResultsInfoTip(const NMHDR& header) { return find.OnGetInfoTip(header); }
+  // The selected shortcut: of the results while a query is there.
+  const ShortcutItem* SelectedShortcut() const;
+  // Ctrl+Enter and Ctrl+Shift+Enter on the selected shortcut.
+  void ShowSelectedInFolder();
+  void StartSelectedAsAdministrator();
   // From the groups into the list at its first item, once the framed group
   // is open; false when it holds nothing.
   bool EnterList();
@@ -199,6 +226,8 @@ class LauncherDialog : public DialogT<LauncherDialog>, private ShortcutListOwner
   // keyboard keep what it chose.
   bool PointerMoved(HWND window, POINT client);
   void LaunchShortcut(const std::string& path);
+  // No popup at the pointer's place now until it has moved.
+  void QuietUntilMoved();
   ProgramGroup* GroupAt(int index) const;
 
   // Undoes what the initialisation set up; safe to run more than once.
@@ -221,7 +250,17 @@ class LauncherDialog : public DialogT<LauncherDialog>, private ShortcutListOwner
   HookCompanion companion;
   bool hookAnswering = true;
   bool startupOver = false;  // the hook thread answers others from then on
-  const char* edgeTip = nullptr;  // the tip shown now
+  std::string trayTip;  // the tip shown now
+  HotKey hotKeySetting = kDefaultHotKey;
+  GlobalHotKey hotKey;
+  // Shown by the key: the pointer's rules apply once it has come into the
+  // popup's half; until then only Escape, a start, a click elsewhere or
+  // another window in front send it away.
+  bool keyOpened = false;
+  // Where the pointer rested when a shortcut was started: no popup comes
+  // there until it has moved.
+  bool quietSince = false;
+  POINT quietPoint{};
 
   COLORREF foregroundColor = 0;
   COLORREF backgroundColor = 0;
@@ -258,6 +297,8 @@ class LauncherDialog : public DialogT<LauncherDialog>, private ShortcutListOwner
   PopupLayout layout;  // the last one ShowPopup applied
   UniqueBitmap sideBanner;
   ShortcutListCtrl shortcutList;
+  FindPanel find;
+  RECT queryLine = {0, 0, 0, 0};  // where the query is painted, above the results
   HoverModel hover;  // hoveredGroup and displayedGroup
   UINT_PTR hoverTimer = 0;
   bool pointerSeen = false;  // since the popup was shown

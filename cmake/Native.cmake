@@ -21,7 +21,9 @@ include(cmake/GTestSources.cmake)
 
 add_executable(qv_unit_tests
   tests/unit/EdgeRuleTest.cpp
+  tests/unit/FinderTest.cpp
   tests/unit/FontRecordTest.cpp
+  tests/unit/HotKeyTest.cpp
   tests/unit/HotZoneTest.cpp
   tests/unit/IconQueueTest.cpp
   tests/unit/MessageTextTest.cpp
@@ -39,7 +41,7 @@ find_package(benchmark REQUIRED)
 add_library(quorvel_core_fast STATIC ${QV_CORE_SOURCES})
 target_include_directories(quorvel_core_fast PUBLIC ${QV_CORE_INCLUDES})
 target_compile_options(quorvel_core_fast PUBLIC ${QV_WARNINGS} -O2)
-add_executable(qv_bench tests/bench/HotZoneBench.cpp)
+add_executable(qv_bench tests/bench/FinderBench.cpp tests/bench/HotZoneBench.cpp)
 target_link_libraries(qv_bench PRIVATE quorvel_core_fast benchmark::benchmark)
 
 # The Windows builds.

@@ -37,6 +37,9 @@ add_library(quorvel_app STATIC
   app/LauncherDialog.cpp
   app/TrayIcon.cpp
   edge/EdgeWatcher.cpp
+  find/FindPanel.cpp
+  find/Fold.cpp
+  hotkey/GlobalHotKey.cpp
   popup/GroupLoader.cpp
   popup/GroupStore.cpp
   popup/IconStore.cpp
@@ -53,10 +56,10 @@ add_library(quorvel_app STATIC
   win/Dialog.cpp
   win/Text.cpp
 )
-target_include_directories(quorvel_app PUBLIC app popup setup shell win resources edge)
+target_include_directories(quorvel_app PUBLIC app popup setup shell win resources edge find hotkey)
 target_compile_options(quorvel_app PRIVATE ${QV_WARNINGS})
 target_link_libraries(quorvel_app PUBLIC quorvel_core QVLHOOK
-  comctl32 comdlg32 shell32 ole32 uuid winmm wtsapi32 gdi32 user32 advapi32 kernel32)
+  comctl32 comdlg32 shell32 ole32 uuid winmm wtsapi32 normaliz gdi32 user32 advapi32 kernel32)
 
 set(QV_STATIC_LINK -static -static-libgcc -static-libstdc++)
 

@@ -8,6 +8,7 @@ add_executable(qv_win_tests
   tests/win/AppearanceTest.cpp
   tests/win/BoxWatch.cpp
   tests/win/DialogTest.cpp
+  tests/win/FoldTest.cpp
   tests/win/GroupStoreTest.cpp
   tests/win/HandlesTest.cpp
   tests/win/MessagesTest.cpp
@@ -80,6 +81,14 @@ target_compile_options(qv_popup_bench PRIVATE ${QV_WARNINGS})
 target_link_libraries(qv_popup_bench PRIVATE qv_driver)
 target_link_options(qv_popup_bench PRIVATE ${QV_STATIC_LINK})
 add_dependencies(qv_popup_bench QUORVEL QVLHOOK)
+
+# From a typed key until the results are painted, with many shortcuts and
+# with few.
+add_executable(qv_find_bench tests/bench/FindBench.cpp)
+target_compile_options(qv_find_bench PRIVATE ${QV_WARNINGS})
+target_link_libraries(qv_find_bench PRIVATE qv_driver)
+target_link_options(qv_find_bench PRIVATE ${QV_STATIC_LINK})
+add_dependencies(qv_find_bench QUORVEL QVLHOOK)
 
 # The launcher's start until the pointer reaches it, with many shortcuts,
 # and its window's pauses during a Refresh, from another process.

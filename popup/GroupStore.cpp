@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <new>
+#include <type_traits>
 
+#include "Fold.h"
 #include "Messages.h"
 #include "NameOrder.h"
 #include "ShellHelpers.h"
@@ -19,6 +21,7 @@ Record* AddRecord(std::vector<std::unique_ptr<Record>>& list, const std::string&
     auto record = std::make_unique<Record>();
     record->path = path;
     record->name = GetBaseTitle(path);
+    if constexpr (std::is_same_v<Record, ShortcutItem>) record->key = SearchKeyOf(record->name);
     const auto at = NameInsertionPoint(list.begin(), list.end(), record->name,
                                        [](const std::unique_ptr<Record>& r) -> const std::string& { return r->name; });
     return list.insert(at, std::move(record))->get();

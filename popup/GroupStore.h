@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "Finder.h"
 #include "Handles.h"
 
 namespace qv {
@@ -60,6 +61,7 @@ struct ShortcutItem {
   std::string path;  // group folder, backslash, file name
   int iconIndex = 0;  // in the icon store's image list; 0 is the default icon
   IconClaim icon;     // while its own icon is on its way
+  SearchKey key;      // the name as typing finds it; set with the name
 };
 
 struct ProgramGroup {

@@ -38,7 +38,10 @@ ProgramGroup* LauncherDialog::GroupAt(int index) const {
 
 void LauncherDialog::ResetPopupState(bool shown) {
   popupShown = shown;
-  pointerSeen = false;
+  keyOpened = false;
+  // Where the pointer rests now is no move: a window shown or filled under
+  // it leaves the keyboard's choice alone.
+  pointerSeen = shown && GetCursorPos(&lastPointer) != FALSE;
   hover.Reset();
   SetHoverTimer(false);
   if (shown) {
@@ -63,6 +66,11 @@ void LauncherDialog::FollowPointer() {
 }
 
 void LauncherDialog::CheckStayZone() {
+  // Called by the key, the popup stays until the pointer has come in.
+  if (keyOpened) {
+    if (PointerInStayZone()) keyOpened = false;
+    return;
+  }
   // A drag leaves the popup be, as it does with the hook.
   for (int button : {VK_LBUTTON, VK_RBUTTON, VK_MBUTTON})
     if (GetAsyncKeyState(button) & 0x8000) return;
@@ -161,6 +169,12 @@ void LauncherDialog::LayOutPopup(int dpi) {
   for (std::size_t i = 0; i < groupList.size(); ++i) groupList[i]->rowRect = ToRect(layout.rows[i]);
   groupArea = ToRect(layout.groupArea);
   Place(shortcutList.hwnd(), HWND_TOP, layout.list, 0);
+  // The query's line, as high as a group's row, over the results.
+  const int lineHeight = in.textHeight + popup::kRowSpacing;
+  queryLine = RECT{layout.list.x, layout.list.y, layout.list.x + layout.list.width,
+                   layout.list.y + (lineHeight < layout.list.height ? lineHeight : layout.list.height)};
+  find.Place(queryLine.left, queryLine.bottom, layout.list.width, layout.list.y + layout.list.height - queryLine.bottom);
+  if (find.active()) ShowFindView();
 }
 
 void LauncherDialog::ScalePopup(int dpi) {
@@ -177,7 +191,7 @@ void LauncherDialog::ScalePopup(int dpi) {
       scaled.reset(CreateFontIndirectW(&made));
     }
     const HFONT font = scaled ? scaled.get() : dialogFont;
-    for (int id : {IDOK, IDC_SETUP, IDC_REFRESH, IDC_ABOUT, IDCANCEL, IDC_SHORTCUT_LIST})
+    for (int id : {IDOK, IDC_SETUP, IDC_REFRESH, IDC_ABOUT, IDCANCEL, IDC_SHORTCUT_LIST, IDC_RESULT_LIST})
       SendMessageW(Item(id), WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     controlFont = std::move(scaled);
     buttonUnit = SIZE{MulDiv(createdUnit.cx, dpi, createdDpi), MulDiv(createdUnit.cy, dpi, createdDpi)};
@@ -196,6 +210,7 @@ void LauncherDialog::ScalePopup(int dpi) {
 
 void LauncherDialog::HidePopup() {
   ResetPopupState(false);
+  if (find.active()) EndFind();
   // The list keeps the group's image list; it shares it and never frees it.
   shortcutList.Clear();
   // To the bottom, which also ends the topmost state.
@@ -245,14 +260,27 @@ bool LauncherDialog::OnPaint(Message& m) {
   }
   {
     ScopedSelect font(dc.get(), popupFont.get());
-    SetTextColor(dc.get(), foregroundColor);
     SetBkMode(dc.get(), TRANSPARENT);
-    for (const auto& group : groupList) {
-      const RECT& row = group->rowRect;
+    // While a query is there, the groups without results fade halfway into
+    // the background.
+    const COLORREF faded = RGB((GetRValue(foregroundColor) + GetRValue(backgroundColor)) / 2,
+                               (GetGValue(foregroundColor) + GetGValue(backgroundColor)) / 2,
+                               (GetBValue(foregroundColor) + GetBValue(backgroundColor)) / 2);
+    for (std::size_t i = 0; i < groupList.size(); ++i) {
+      const RECT& row = groupList[i]->rowRect;
       if (row.left == -1) continue;
-      const std::wstring name = WideText(group->name);
+      SetTextColor(dc.get(), find.active() && !find.GroupHasResults(i) ? faded : foregroundColor);
+      const std::wstring name = WideText(groupList[i]->name);
       TextOutW(dc.get(), row.left + popup::kTextInset, row.top + popup::kTextInset, name.c_str(),
                static_cast<int>(name.size()));
+    }
+    if (find.active()) {
+      SetTextColor(dc.get(), foregroundColor);
+      RECT line = queryLine;
+      line.left += popup::kTextInset;
+      line.top += popup::kTextInset;
+      DrawTextW(dc.get(), find.query().c_str(), static_cast<int>(find.query().size()), &line,
+                DT_LEFT | DT_TOP | DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS);
     }
   }
   if (const ProgramGroup* framed = GroupAt(hover.hovered())) {
@@ -346,6 +374,8 @@ bool LauncherDialog::OnTimer(Message& m) {
   if (hoverTimer == 0 || m.wParam != hoverTimer) return false;
   SetHoverTimer(false);
   hover.TimerExpired();
+  // A rest on a group opens it, also over a query.
+  if (find.active()) EndFind();
   FillShortcutList();
   m.result = 0;
   return true;
@@ -360,7 +390,9 @@ void LauncherDialog::FillShortcutList() {
 }
 
 bool LauncherDialog::PreTranslateMessage(MSG& msg) {
-  if (!popupShown || msg.message != WM_KEYDOWN) return false;
+  if (!popupShown) return false;
+  if (KeyForFind(msg)) return true;
+  if (msg.message != WM_KEYDOWN) return false;
   const UINT key = static_cast<UINT>(msg.wParam);
   if (msg.hwnd == GroupsKeyHolder()) return KeyOnGroups(key);
   if (msg.hwnd == shortcutList.hwnd() && key == VK_LEFT) return LeaveListLeft();
@@ -460,7 +492,7 @@ bool LauncherDialog::OnCancelMode(Message&) {
 void LauncherDialog::OnOK() {
   // With no popup shown this only hides the dialog, as the start-up needs.
   if (popupShown && !modalOpen) {
-    if (const ShortcutItem* item = shortcutList.Selected()) {
+    if (const ShortcutItem* item = SelectedShortcut()) {
       // The list lets go of its items when the popup hides.
       const std::string path = item->path;
       LaunchShortcut(path);
@@ -469,7 +501,10 @@ void LauncherDialog::OnOK() {
   HidePopup();
 }
 
+void LauncherDialog::QuietUntilMoved() { quietSince = GetCursorPos(&quietPoint) != FALSE; }
+
 void LauncherDialog::LaunchShortcut(const std::string& path) {
+  QuietUntilMoved();
   // The shell reports its own failures in a box with a loop of its own;
   // meanwhile no popup comes and no dialog opens.
   ModalScope modal(*this);
@@ -478,6 +513,126 @@ void LauncherDialog::LaunchShortcut(const std::string& path) {
   } else {
     ShellExecuteA(hwnd(), nullptr, path.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
   }
+}
+
+bool LauncherDialog::KeyForFind(MSG& msg) {
+  if (msg.hwnd != hwnd() && !IsChild(hwnd(), msg.hwnd)) return false;
+  const bool ctrl = (GetKeyState(VK_CONTROL) & 0x8000) != 0;
+  switch (msg.message) {
+    case WM_CHAR: {
+      const wchar_t c = static_cast<wchar_t>(msg.wParam);
+      if (c == L'\b') {
+        if (!find.active()) return false;
+        find.Erase();
+        if (!find.active()) {
+          EndFind();
+        } else {
+          InvalidateFindLines();
+        }
+        return true;
+      }
+      // Control characters are keys of their own (Enter, Escape, Tab);
+      // no query starts with a space, which presses a focused button.
+      if (c < L' ' || c == 0x7F || (c == L' ' && !find.active())) return c == L' ';
+      const bool started = !find.active();
+      if (find.Type(c) && started) ShowFindView();
+      InvalidateFindLines();
+      return true;
+    }
+    case WM_KEYDOWN:
+    case WM_KEYUP:
+      if (msg.wParam == VK_SPACE && find.active()) {
+        // Into the query, not a press of the list's or a button's own.
+        if (msg.message == WM_KEYDOWN) TranslateMessage(&msg);
+        return true;
+      }
+      if (msg.message != WM_KEYDOWN) return false;
+      if (msg.wParam == VK_ESCAPE && find.active()) {
+        EndFind();
+        return true;
+      }
+      if (msg.wParam == VK_ESCAPE && keyOpened) {
+        HidePopup();
+        return true;
+      }
+      if (find.active() && (msg.wParam == VK_UP || msg.wParam == VK_DOWN || msg.wParam == VK_PRIOR ||
+                            msg.wParam == VK_NEXT || msg.wParam == VK_HOME || msg.wParam == VK_END)) {
+        SendMessageW(find.hwnd(), WM_KEYDOWN, msg.wParam, msg.lParam);
+        return true;
+      }
+      if (msg.wParam == VK_RETURN && ctrl) {
+        if ((GetKeyState(VK_SHIFT) & 0x8000) != 0) {
+          StartSelectedAsAdministrator();
+        } else {
+          ShowSelectedInFolder();
+        }
+        return true;
+      }
+      return false;
+    default:
+      return false;
+  }
+}
+
+void LauncherDialog::ShowFindView() {
+  // The keyboard's focus stays where it is: a change of focus would end a
+  // composition of the input method, such as the next Korean syllable
+  // begun while the last one goes into the query. So the group's list
+  // makes room rather than hiding, which would move the focus off it, and
+  // the keys for the results are passed on to them.
+  const bool finding = find.active();
+  if (finding) {
+    Place(shortcutList.hwnd(), nullptr, Placement{layout.list.x, layout.list.y, 0, 0}, SWP_NOZORDER);
+    ShowWindow(find.hwnd(), SW_SHOWNA);
+  } else {
+    ShowWindow(find.hwnd(), SW_HIDE);
+    Place(shortcutList.hwnd(), HWND_TOP, layout.list, 0);
+  }
+  InvalidateRect(hwnd(), nullptr, TRUE);
+}
+
+void LauncherDialog::InvalidateFindLines() {
+  // The query's line and the groups' shades; the results repaint
+  // themselves, and the rest of the popup stays as it is.
+  InvalidateRect(hwnd(), &queryLine, TRUE);
+  RECT groups = groupArea;
+  InflateRect(&groups, popup::kFramePen, popup::kFramePen);
+  InvalidateRect(hwnd(), &groups, TRUE);
+}
+
+void LauncherDialog::EndFind() {
+  find.Clear();
+  ShowFindView();
+}
+
+void LauncherDialog::OnResultsMouseMove(POINT point) {
+  if (PointerMoved(find.hwnd(), point)) find.SelectAt(point);
+}
+
+const ShortcutItem* LauncherDialog::SelectedShortcut() const {
+  return find.active() ? find.Selected() : shortcutList.Selected();
+}
+
+void LauncherDialog::ShowSelectedInFolder() {
+  if (modalOpen) return;
+  const ShortcutItem* item = SelectedShortcut();
+  if (item == nullptr) return;
+  const std::string path = item->path;
+  HidePopup();
+  QuietUntilMoved();
+  ModalScope modal(*this);
+  ShowInFolder(path);
+}
+
+void LauncherDialog::StartSelectedAsAdministrator() {
+  if (modalOpen) return;
+  const ShortcutItem* item = SelectedShortcut();
+  if (item == nullptr) return;
+  const std::string path = item->path;
+  HidePopup();
+  QuietUntilMoved();
+  ModalScope modal(*this);
+  StartAsAdministrator(hwnd(), path);
 }
 
 void LauncherDialog::OnRefresh() {

@@ -60,6 +60,9 @@ LRESULT CALLBACK ShortcutListCtrl::Proc(HWND window, UINT message, WPARAM wParam
   if (message == WM_LBUTTONDOWN && self->ItemAt(POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)}) < 0) {
     return self->OnReflectedClick();
   }
+  // Text from an input method goes to the popup as characters, as typed
+  // text does, not into the control's own search by name.
+  if (message == WM_IME_COMPOSITION || message == WM_IME_CHAR) return DefWindowProcW(window, message, wParam, lParam);
   if (message == WM_NCDESTROY) self->Detach();
   return CallWindowProcW(original, window, message, wParam, lParam);
 }

@@ -23,6 +23,7 @@
 #define IDC_SETUP 1001
 #define IDC_ABOUT 1002
 #define IDC_REFRESH 1003
+#define IDC_RESULT_LIST 1004 /* made at run time: what typing finds */
 
 #ifndef IDC_STATIC
 #define IDC_STATIC (-1)
@@ -44,6 +45,9 @@
 #define IDC_FOREGROUND 1015
 #define IDC_BACKGROUND 1016
 #define IDC_FONT 1017
+#define IDC_HOTKEY_ON 1018
+#define IDC_HOTKEY 1019
+#define IDC_HOTKEY_STATUS 1020
 
 /* Name dialog */
 #define IDC_NAME 1007

@@ -11,6 +11,7 @@
 
 #include "Dpi.h"
 #include "FontRecord.h"
+#include "GlobalHotKey.h"
 #include "SetupRules.h"
 #include "ShellHelpers.h"
 #include "resource.h"
@@ -85,6 +86,35 @@ void SetupDialog::UpdateExample() {
   }
   SetWindowTextA(example, "This is a test to see\r\nhow this will look!");
   RedrawNow(example);
+}
+
+HotKey SetupDialog::ShownHotKey() const {
+  if (IsDlgButtonChecked(hwnd(), IDC_HOTKEY_ON) != BST_CHECKED) return HotKey{};
+  const WORD word = static_cast<WORD>(SendMessageW(Item(IDC_HOTKEY), HKM_GETHOTKEY, 0, 0));
+  return HotKey{LOBYTE(word), HIBYTE(word)};
+}
+
+void SetupDialog::OnHotKeyToggled() {
+  EnableWindow(Item(IDC_HOTKEY), IsDlgButtonChecked(hwnd(), IDC_HOTKEY_ON) == BST_CHECKED);
+  OnHotKeyChanged();
+}
+
+void SetupDialog::OnHotKeyChanged() {
+  // Said at once, not when the dialog has closed.
+  const HotKey key = ShownHotKey();
+  const char* status = "";
+  if (key.off()) {
+    status = IsDlgButtonChecked(hwnd(), IDC_HOTKEY_ON) == BST_CHECKED ? "Press the keys for the menu." : "";
+  } else if (CheckHotKey(key) == HotKeyProblem::kNeedsControlOrAlt) {
+    status = "Hold Ctrl or Alt with the key.";
+  } else if (CheckHotKey(key) == HotKeyProblem::kReserved) {
+    status = "Windows keeps this key for itself.";
+  } else if (key == hotKey_ ? hotKeyHeld_ : HotKeyHeldElsewhere(key)) {
+    status = "Another program uses this key.";
+  }
+  SetItemText(IDC_HOTKEY_STATUS, status);
+  // A combination the system or every program keeps is not taken.
+  if (CheckHotKey(key) == HotKeyProblem::kNone) chosenHotKey_ = key;
 }
 
 bool SetupDialog::OnDpiChanged(Message& m) {

@@ -40,6 +40,8 @@ RouteList<SetupDialog> SetupDialog::Routes() {
       OnCommand(IDC_FOREGROUND, &SetupDialog::OnForegroundColor, BN_CLICKED),
       OnCommand(IDC_BACKGROUND, &SetupDialog::OnBackgroundColor, BN_CLICKED),
       OnCommand(IDC_FONT, &SetupDialog::OnFont, BN_CLICKED),
+      OnCommand(IDC_HOTKEY_ON, &SetupDialog::OnHotKeyToggled, BN_CLICKED),
+      OnCommand(IDC_HOTKEY, &SetupDialog::OnHotKeyChanged, EN_CHANGE),
       OnMessage(WM_CTLCOLORSTATIC, &SetupDialog::OnControlColor),
       OnMessage(kDpiChangedMessage, &SetupDialog::OnDpiChanged),
   };
@@ -47,18 +49,22 @@ RouteList<SetupDialog> SetupDialog::Routes() {
 }
 
 void SetupDialog::Run(GroupList& groups, IconStore& iconStore, COLORREF& background, COLORREF& foreground,
-                      LOGFONTW& font) {
+                      LOGFONTW& font, HotKey& hotKey, bool hotKeyHeld) {
   groupList = &groups;
+  hotKey_ = hotKey;
+  hotKeyHeld_ = hotKeyHeld;
   icons = &iconStore;
   backgroundColor = background;
   foregroundColor = foreground;
   logFont = font;
   foregroundBrush.reset(CreateSolidBrush(foregroundColor));
   backgroundBrush.reset(CreateSolidBrush(backgroundColor));
+  chosenHotKey_ = hotKey;
   RunModal();
   background = backgroundColor;
   foreground = foregroundColor;
   font = logFont;
+  hotKey = chosenHotKey_;
 }
 
 bool SetupDialog::OnInitDialog() {
@@ -73,6 +79,15 @@ bool SetupDialog::OnInitDialog() {
   ShowImages(icons->images());
   ScaleIcons();
   UpdateExample();
+  {
+    // Neither a key alone nor with Shift alone: Ctrl+Alt go with it.
+    HWND key = Item(IDC_HOTKEY);
+    SendMessageW(key, HKM_SETRULES, HKCOMB_NONE | HKCOMB_S, MAKELPARAM(HOTKEYF_CONTROL | HOTKEYF_ALT, 0));
+    const HotKey shown = hotKey_.off() ? kDefaultHotKey : hotKey_;
+    SendMessageW(key, HKM_SETHOTKEY, MAKEWORD(shown.key, shown.modifiers), 0);
+    CheckDlgButton(hwnd(), IDC_HOTKEY_ON, hotKey_.off() ? BST_UNCHECKED : BST_CHECKED);
+    OnHotKeyToggled();
+  }
 
   for (const auto& group : *groupList) {
     const LRESULT index = SendMessageA(groupsBox, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(group->name.c_str()));

@@ -12,6 +12,7 @@
 #include "Dialog.h"
 #include "GroupStore.h"
 #include "Handles.h"
+#include "HotKey.h"
 #include "IconStore.h"
 
 namespace qv {
@@ -20,10 +21,11 @@ class SetupDialog : public DialogT<SetupDialog> {
  public:
   explicit SetupDialog(HWND owner);
 
-  // Runs the dialog on the launcher's groups and their icons. The three
+  // Runs the dialog on the launcher's groups and their icons. The four
   // values are read at the start and written back at the end, however the
-  // dialog ended.
-  void Run(GroupList& groups, IconStore& icons, COLORREF& background, COLORREF& foreground, LOGFONTW& font);
+  // dialog ended. `hotKeyHeld`: another program holds the launcher's key now.
+  void Run(GroupList& groups, IconStore& icons, COLORREF& background, COLORREF& foreground, LOGFONTW& font,
+           HotKey& hotKey, bool hotKeyHeld);
   // A shortcut's icon has come: shown if its group is the one listed.
   void ShowIcon(const ProgramGroup& group, const ShortcutItem& item);
   // The icon store has made its images anew (at another scale).
@@ -78,6 +80,11 @@ class SetupDialog : public DialogT<SetupDialog> {
   bool OnDpiChanged(Message& m);
   // The shortcuts' icons at the dialog's scale.
   void ScaleIcons();
+  // The key that calls the menu: on or off, the combination, and at once
+  // whether it can be had.
+  void OnHotKeyToggled();
+  void OnHotKeyChanged();
+  HotKey ShownHotKey() const;
 
   HWND owner_;
   HWND shortcutView = nullptr;  // control 1004
@@ -87,6 +94,9 @@ class SetupDialog : public DialogT<SetupDialog> {
   COLORREF backgroundColor = 0;
   COLORREF foregroundColor = 0;
   LOGFONTW logFont = {};
+  HotKey hotKey_{};        // the launcher's, as it came
+  HotKey chosenHotKey_{};  // the last usable one shown
+  bool hotKeyHeld_ = false;
   int dialogDpi = 0;  // the scale of the dialog's monitor
   UniqueFont exampleFont;
   UniqueBrush backgroundBrush;

@@ -6,6 +6,7 @@
 #include <commctrl.h>
 #include <shellapi.h>
 
+#include "Fold.h"
 #include "Handles.h"
 #include "Messages.h"
 #include "NameDialog.h"
@@ -170,6 +171,7 @@ void SetupDialog::OnRenameShortcut() {
     return;
   }
   item->name = name;
+  item->key = SearchKeyOf(name);
   item->path = path;
   // An icon still to come is fetched from the new name.
   if (item->icon.waiting()) icons->Request(*group, *item);

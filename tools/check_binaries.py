@@ -20,7 +20,7 @@ VARIABLES = ["m_hHook", "m_hWnd", "m_hModule", "m_rect1", "m_rect2"]
 SCN_MEM_SHARED, SCN_MEM_WRITE = 0x10000000, 0x80000000
 SYSTEM_DLLS = {"kernel32.dll", "user32.dll", "gdi32.dll", "comctl32.dll", "comdlg32.dll", "shell32.dll",
                "ole32.dll", "oleaut32.dll", "advapi32.dll", "winmm.dll", "msvcrt.dll", "version.dll",
-               "wtsapi32.dll"}
+               "wtsapi32.dll", "normaliz.dll"}
 
 
 class Pe:

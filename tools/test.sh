@@ -23,6 +23,8 @@ QV_BIN_DIR="$build/windows-x86_64" \
   "$root/tools/wine-test.sh" "$build/wine" "$build/windows-x86_64/qv_load_groups_bench.exe" || bench=1
 QV_BIN_DIR="$build/windows-x86_64" QV_OTHER_BIN_DIR="$build/windows-i686" \
   "$root/tools/wine-test.sh" "$build/wine" "$build/windows-x86_64/qv_edge_watch_bench.exe" || bench=1
+QV_BIN_DIR="$build/windows-x86_64" \
+  "$root/tools/wine-test.sh" "$build/wine" "$build/windows-x86_64/qv_find_bench.exe" || bench=1
 # Minutes, with a build that loads every icon before it is ready
 # (QV_BEFORE_BIN names another build's folder to compare with).
 QV_BIN_DIR="$build/windows-x86_64" QV_TEST_TIMEOUT=1800 \

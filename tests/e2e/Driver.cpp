@@ -195,6 +195,7 @@ Process::Process(const std::string& commandLine) {
   std::vector<char> line(commandLine.begin(), commandLine.end());
   line.push_back('\0');
   if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info_)) {
+    startError_ = GetLastError();
     info_ = PROCESS_INFORMATION{};
   }
 }
@@ -438,6 +439,18 @@ void PressKey(WORD virtualKey) {
   input[0].ki.wVk = input[1].ki.wVk = virtualKey;
   input[1].ki.dwFlags = KEYEVENTF_KEYUP;
   SendKeys(input, 2);
+  Settle();
+}
+
+void PressKeys(std::initializer_list<WORD> keys) {
+  std::vector<INPUT> input(keys.size() * 2);
+  std::size_t n = 0;
+  for (WORD key : keys) input[n++].ki.wVk = key;
+  for (auto key = std::rbegin(keys); key != std::rend(keys); ++key) {
+    input[n].ki.wVk = *key;
+    input[n++].ki.dwFlags = KEYEVENTF_KEYUP;
+  }
+  SendKeys(input.data(), static_cast<UINT>(input.size()));
   Settle();
 }
 

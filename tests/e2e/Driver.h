@@ -12,6 +12,7 @@
 #include <windows.h>
 
 #include <functional>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -47,6 +48,7 @@ class Process {
 
   DWORD id() const { return info_.dwProcessId; }
   bool started() const { return info_.hProcess != nullptr; }
+  DWORD startError() const { return startError_; }  // the system's error when it did not start
   bool Running() const;
   // Waits until the process's start-up is over and it waits for input.
   bool WaitForIdle(DWORD timeoutMs) const;
@@ -56,6 +58,7 @@ class Process {
   void Kill();
 
  private:
+  DWORD startError_ = 0;
   PROCESS_INFORMATION info_{};
 };
 
@@ -140,6 +143,8 @@ POINT CursorPos();
 
 // Keys through the system's input queue, to whatever has the focus.
 void PressKey(WORD virtualKey);
+// A combination: the keys down in order, then up in reverse.
+void PressKeys(std::initializer_list<WORD> keys);
 void TypeText(const std::string& text);
 // Characters of any script (UTF-8 here) as a keyboard of that script or an
 // input method sends them: one character at a time, no key behind it.

@@ -36,7 +36,7 @@ class LauncherTest : public ::testing::Test {
 
   void Start() {
     launcher = std::make_unique<Process>("\"" + folder.Launcher() + "\"");
-    ASSERT_TRUE(launcher->started());
+    ASSERT_TRUE(launcher->started()) << "error " << launcher->startError();
     window = WaitForLauncher(*launcher);
     ASSERT_NE(window, nullptr);
     ASSERT_TRUE(launcher->WaitForIdle(10000));

@@ -355,6 +355,69 @@ TEST_F(Popup, TheKeyboardWalksTheGroupsAndTheListAndStartsTheSelection) {
   ASSERT_TRUE(Dismiss(box.window, IDNO));
 }
 
+// Typing finds in every group, also in one the column has no room for,
+// folding accents and kana; Escape clears the query; the key calls the
+// popup with the pointer elsewhere, and hides it again.
+TEST_F(Popup, TypingFindsInEveryGroupAndTheKeyCallsThePopup) {
+  const std::string mark = FolderFromEnvironment("QV_BIN_DIR") + "qv_mark.exe";
+  ASSERT_TRUE(CopyFileA(mark.c_str(), folder.File("Target.exe").c_str(), FALSE));
+  std::vector<std::string> names;
+  for (int i = 10; i < 50; ++i) {
+    names.push_back("Group " + std::to_string(i));
+    Group(names.back(), {"Note " + std::to_string(i) + ".txt"});
+  }
+  names.push_back("Zed");
+  Group("Zed", {"Caf\xC3\xA9 \xE3\x83\xA1\xE3\x83\xA2\xE5\xB8\xB3.txt"});  // "Cafe" with an accent, katakana, kanji
+  ASSERT_TRUE(MakeShellLink(folder.File("Zed\\Target Tool.lnk"), folder.File("Target.exe")));
+  ASSERT_NO_FATAL_FAILURE(Start());
+  ASSERT_EQ(-1, Expected(names).rows.back().left) << "the last group has a row: more groups are needed";
+  const HWND results = GetDlgItem(window, 1004);
+  const std::string log = folder.File("Target.log");
+  auto finds = [&](const std::vector<std::string>& texts) {
+    return PumpUntil(3000, [&] {
+      const std::vector<ListItem> items = ReadListItems(results);
+      std::vector<std::string> shown;
+      for (const ListItem& item : items) shown.push_back(item.text);
+      return IsWindowVisible(results) && shown == texts && (items.empty() || items[0].selected);
+    });
+  };
+
+  ASSERT_TRUE(Show());
+  ASSERT_TRUE(PumpUntil(3000, [this] { return GetForegroundWindow() == window; }));
+  EXPECT_FALSE(IsWindowVisible(results));
+  TypeCharacters("cafe \xE3\x82\x81\xE3\x82\x82");  // hiragana for the katakana of the name
+  EXPECT_TRUE(finds({"Caf\xC3\xA9 \xE3\x83\xA1\xE3\x83\xA2\xE5\xB8\xB3"}));
+  PressKey(VK_ESCAPE);
+  EXPECT_TRUE(PumpUntil(3000, [&] { return !IsWindowVisible(results) && Visible(); }))
+      << "Escape clears the query and leaves the popup";
+  TypeText("tarx");
+  EXPECT_TRUE(finds({})) << "nothing matches";
+  PressKey(VK_BACK);
+  EXPECT_TRUE(finds({"Target Tool"}));
+  PressKey(VK_RETURN);
+  EXPECT_TRUE(PumpUntil(3000, [this] { return !Visible(); }));
+  EXPECT_TRUE(PumpUntil(10000, [&] { return ReadTextFile(log).find("Target.exe") != std::string::npos; }))
+      << "the result did not start";
+  ASSERT_TRUE(DeleteFileA(log.c_str()));
+
+  // The key, with the pointer resting in the left half: the popup stays
+  // there until the key comes again, and takes what is typed at once.
+  Rest();
+  PressKeys({VK_CONTROL, VK_MENU, VK_SPACE});
+  ASSERT_TRUE(PumpUntil(3000, [this] { return Visible() && GetForegroundWindow() == window; }));
+  Pump(600);
+  EXPECT_TRUE(Visible()) << "the pointer elsewhere does not send it away";
+  PressKeys({VK_CONTROL, VK_MENU, VK_SPACE});
+  EXPECT_TRUE(PumpUntil(3000, [this] { return !Visible(); }));
+  PressKeys({VK_CONTROL, VK_MENU, VK_SPACE});
+  ASSERT_TRUE(PumpUntil(3000, [this] { return Visible() && GetForegroundWindow() == window; }));
+  TypeText("tt");
+  EXPECT_TRUE(finds({"Target Tool"}));
+  PressKey(VK_RETURN);
+  EXPECT_TRUE(PumpUntil(3000, [this] { return !Visible(); }));
+  EXPECT_TRUE(PumpUntil(10000, [&] { return ReadTextFile(log).find("Target.exe") != std::string::npos; }));
+}
+
 TEST_F(Popup, TheEdgeStaysQuietOverAFullScreenProgram) {
   Group("Apps", {"a.txt"});
   ASSERT_NO_FATAL_FAILURE(Start());

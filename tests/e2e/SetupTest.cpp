@@ -271,9 +271,23 @@ TEST_F(Setup, ColoursAndFontAreChosenInTheCommonDialogsStoredAndDrawn) {
   constexpr COLORREF kCustom = RGB(10, 200, 30);
   constexpr COLORREF kText = RGB(255, 128, 0);
   constexpr COLORREF kBack = RGB(0, 0, 128);
+  constexpr int kHotKey = 1019;
+  constexpr int kHotKeyStatus = 1020;
   Group("Apps", {"a.txt"});
+  // Another program holds the popup's key: the icon's tip and Setup say so.
+  ASSERT_TRUE(RegisterHotKey(nullptr, 1, MOD_CONTROL | MOD_ALT, VK_SPACE));
   ASSERT_NO_FATAL_FAILURE(Start());
+  EXPECT_TRUE(PumpUntil(5000, [this] { return TrayTip() == "Quorvel! - Ctrl+Alt+Space is used by another program"; }))
+      << TrayTip();
   ASSERT_NO_FATAL_FAILURE(Open());
+  EXPECT_EQ("Another program uses this key.", ControlText(GetDlgItem(setup, kHotKeyStatus)));
+  UnregisterHotKey(nullptr, 1);
+  // Another combination, said to be free at once, is the key from then on.
+  RECT key{};
+  GetWindowRect(GetDlgItem(setup, kHotKey), &key);
+  ClickAt((key.left + key.right) / 2, (key.top + key.bottom) / 2);
+  PressKeys({VK_CONTROL, VK_MENU, 'Q'});
+  EXPECT_TRUE(PumpUntil(2000, [&] { return ControlText(GetDlgItem(setup, kHotKeyStatus)).empty(); }));
   EXPECT_EQ("Arial, 11pt", ControlText(GetDlgItem(setup, kFontText)));
   EXPECT_EQ("This is a test to see\r\nhow this will look!", ControlText(GetDlgItem(setup, kExample)));
   EXPECT_TRUE(PumpUntil(2000, [&] {
@@ -349,6 +363,11 @@ TEST_F(Setup, ColoursAndFontAreChosenInTheCommonDialogsStoredAndDrawn) {
   EXPECT_EQ(700, record.weight);
   EXPECT_NE(0, record.italic);
   EXPECT_EQ("Liberation Serif", record.faceName);
+  EXPECT_EQ(static_cast<COLORREF>(0x0600 | 'Q'), StoredColor("HotKey")) << "Ctrl and Alt with Q";
+  PressKeys({VK_CONTROL, VK_MENU, 'Q'});
+  EXPECT_TRUE(PumpUntil(3000, [this] { return Visible(); })) << "the new key calls the popup";
+  PressKeys({VK_CONTROL, VK_MENU, 'Q'});
+  EXPECT_TRUE(PumpUntil(3000, [this] { return !Visible(); }));
 
   ASSERT_TRUE(Show());
   const qv::PopupLayout layout = Expected({"Apps"}, -16, 700, true, "Liberation Serif");

@@ -228,6 +228,9 @@ TEST_F(ResourcesTest, SetupAndNameDialogTemplates) {
                          {DWORD(-1), "Static", "Example:", 167, 19, 30, 8, WS_VISIBLE},
                          {IDC_EXAMPLE, "Edit", "", 167, 30, 151, 25, ES_MULTILINE | ES_READONLY | WS_BORDER},
                          {IDOK, "Button", "OK", 167, 274, 50, 14, BS_DEFPUSHBUTTON},
+                         {IDC_HOTKEY_ON, "Button", "&Key for the menu:", 66, 276, 72, 10, tab | BS_AUTOCHECKBOX},
+                         {IDC_HOTKEY, "msctls_hotkey32", "", 140, 274, 80, 14, tab | WS_BORDER},
+                         {IDC_HOTKEY_STATUS, "Static", "", 224, 272, 106, 20, WS_VISIBLE},
                      });
   EXPECT_FALSE(setup.items[19].style & WS_TABSTOP) << "the example takes no Tab";
   EXPECT_FALSE(setup.items[20].style & WS_VISIBLE) << "OK is never shown";
