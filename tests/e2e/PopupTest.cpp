@@ -413,6 +413,22 @@ TEST_F(Popup, TypingFindsInEveryGroupAndTheKeyCallsThePopup) {
   ASSERT_TRUE(PumpUntil(3000, [this] { return Visible() && GetForegroundWindow() == window; }));
   TypeText("tt");
   EXPECT_TRUE(finds({"Target Tool"}));
+  // Ctrl+Enter shows the target in its folder, the program folder here.
+  PressKeys({VK_CONTROL, VK_RETURN});
+  EXPECT_TRUE(PumpUntil(3000, [this] { return !Visible(); }));
+  std::string shown = folder.path().substr(0, folder.path().size() - 1);
+  shown = shown.substr(shown.find_last_of('\\') + 1);
+  HWND explorer = nullptr;
+  EXPECT_TRUE(PumpUntil(10000, [&] { return (explorer = FindWindowA(nullptr, shown.c_str())) != nullptr; }))
+      << "no folder window " << shown << "\n" << DescribeDesktop();
+  if (explorer != nullptr) {
+    PostMessageA(explorer, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(PumpUntil(5000, [&] { return !IsWindow(explorer); }));
+  }
+  PressKeys({VK_CONTROL, VK_MENU, VK_SPACE});
+  ASSERT_TRUE(PumpUntil(3000, [this] { return Visible() && GetForegroundWindow() == window; }));
+  TypeText("tt");
+  EXPECT_TRUE(finds({"Target Tool"}));
   PressKey(VK_RETURN);
   EXPECT_TRUE(PumpUntil(3000, [this] { return !Visible(); }));
   EXPECT_TRUE(PumpUntil(10000, [&] { return ReadTextFile(log).find("Target.exe") != std::string::npos; }));
