@@ -594,15 +594,16 @@ bool LauncherDialog::MakePopupFont(int dpi) {
 }
 
 void LauncherDialog::ApplyAppearance() {
+  // The key first: once anything is stored, the key stored works.
+  if (hotKeySetting != hotKey.key() || hotKey.state() == GlobalHotKey::State::kTaken)
+    hotKey.Set(hwnd(), kHotKeyId, hotKeySetting);
   MakePopupFont(popupFontDpi > 0 ? popupFontDpi : ScreenDpi());
   backgroundBrush.reset(CreateSolidBrush(backgroundColor));
   const std::string key = AppearanceKeyPath();
+  WriteColorValue(key, "HotKey", HotKeyValue(hotKeySetting));
   WriteColorValue(key, "BackgroundColor", backgroundColor);
   WriteColorValue(key, "ForegroundColor", foregroundColor);
   SaveFontRecord();
-  WriteColorValue(key, "HotKey", HotKeyValue(hotKeySetting));
-  if (hotKeySetting != hotKey.key() || hotKey.state() == GlobalHotKey::State::kTaken)
-    hotKey.Set(hwnd(), kHotKeyId, hotKeySetting);
   ShowEdgeStatus();
 }
 
@@ -651,6 +652,8 @@ bool LauncherDialog::OnIconsArrived(Message& m) {
     if (&group == shown) shortcutList.UpdateIcon(item);
     if (openSetup != nullptr) openSetup->ShowIcon(group, item);
   });
+  // The results ask for their icons as they paint.
+  if (popupShown && find.active()) InvalidateRect(find.hwnd(), nullptr, FALSE);
   m.result = 0;
   return true;
 }

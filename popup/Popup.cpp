@@ -534,6 +534,9 @@ bool LauncherDialog::KeyForFind(MSG& msg) {
       // Control characters are keys of their own (Enter, Escape, Tab);
       // no query starts with a space, which presses a focused button.
       if (c < L' ' || c == 0x7F || (c == L' ' && !find.active())) return c == L' ';
+      // Without its list of results (it could not be made) typing finds
+      // nothing, and the group's icons stay.
+      if (find.hwnd() == nullptr) return false;
       const bool started = !find.active();
       if (find.Type(c) && started) ShowFindView();
       InvalidateFindLines();

@@ -42,7 +42,11 @@ inline std::string Upper(std::string text) {
 class Setup : public LauncherTest {
  protected:
   void SetUp() override {
-    // Every scenario starts from the default look.
+    // Every scenario starts from the default look and key, and leaves them.
+    RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Tessmark\\QUORVEL");
+  }
+  void TearDown() override {
+    LauncherTest::TearDown();
     RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Tessmark\\QUORVEL");
   }
 
