@@ -213,9 +213,9 @@ class LauncherDialog : public DialogT<LauncherDialog>, private ShortcutListOwner
   LRESULT OnResultsInfoTip(const NMHDR& header) { return find.OnGetInfoTip(header); }
   // The selected shortcut: of the results while a query is there.
   const ShortcutItem* SelectedShortcut() const;
-  // Ctrl+Enter and Ctrl+Shift+Enter on the selected shortcut.
-  void ShowSelectedInFolder();
-  void StartSelectedAsAdministrator();
+  // Ctrl+Enter (its target shown in its folder) and Ctrl+Shift+Enter (a
+  // start as administrator) on the selected shortcut.
+  void ActOnSelected(bool asAdministrator);
   // From the groups into the list at its first item, once the framed group
   // is open; false when it holds nothing.
   bool EnterList();

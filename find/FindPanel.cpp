@@ -237,6 +237,7 @@ LRESULT FindPanel::OnGetDispInfo(const NMHDR& header) const {
 }
 
 LRESULT FindPanel::OnGetInfoTip(const NMHDR& header) const {
+  // The result under the pointer, which the pointer has also selected.
   auto& tip = const_cast<NMLVGETINFOTIPW&>(reinterpret_cast<const NMLVGETINFOTIPW&>(header));
   if (tip.iItem < 0 || static_cast<std::size_t>(tip.iItem) >= results_.size()) return 0;
   const ProgramGroup* group = nullptr;

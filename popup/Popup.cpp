@@ -564,11 +564,7 @@ bool LauncherDialog::KeyForFind(MSG& msg) {
         return true;
       }
       if (msg.wParam == VK_RETURN && ctrl) {
-        if ((GetKeyState(VK_SHIFT) & 0x8000) != 0) {
-          StartSelectedAsAdministrator();
-        } else {
-          ShowSelectedInFolder();
-        }
+        ActOnSelected((GetKeyState(VK_SHIFT) & 0x8000) != 0);
         return true;
       }
       return false;
@@ -591,7 +587,8 @@ void LauncherDialog::ShowFindView() {
     ShowWindow(find.hwnd(), SW_HIDE);
     Place(shortcutList.hwnd(), HWND_TOP, layout.list, 0);
   }
-  InvalidateRect(hwnd(), nullptr, TRUE);
+  // The query's line and the groups' shades; the lists paint themselves.
+  InvalidateFindLines();
 }
 
 void LauncherDialog::InvalidateFindLines() {
@@ -616,26 +613,21 @@ const ShortcutItem* LauncherDialog::SelectedShortcut() const {
   return find.active() ? find.Selected() : shortcutList.Selected();
 }
 
-void LauncherDialog::ShowSelectedInFolder() {
+void LauncherDialog::ActOnSelected(bool asAdministrator) {
   if (modalOpen) return;
   const ShortcutItem* item = SelectedShortcut();
   if (item == nullptr) return;
+  // The list lets go of its items when the popup hides.
   const std::string path = item->path;
   HidePopup();
   QuietUntilMoved();
+  // The shell may report in a loop of its own, as for a start.
   ModalScope modal(*this);
-  ShowInFolder(path);
-}
-
-void LauncherDialog::StartSelectedAsAdministrator() {
-  if (modalOpen) return;
-  const ShortcutItem* item = SelectedShortcut();
-  if (item == nullptr) return;
-  const std::string path = item->path;
-  HidePopup();
-  QuietUntilMoved();
-  ModalScope modal(*this);
-  StartAsAdministrator(hwnd(), path);
+  if (asAdministrator) {
+    StartAsAdministrator(hwnd(), path);
+  } else {
+    ShowInFolder(path);
+  }
 }
 
 void LauncherDialog::OnRefresh() {

@@ -390,6 +390,21 @@ TEST_F(Popup, TypingFindsInEveryGroupAndTheKeyCallsThePopup) {
   PressKey(VK_ESCAPE);
   EXPECT_TRUE(PumpUntil(3000, [&] { return !IsWindowVisible(results) && Visible(); }))
       << "Escape clears the query and leaves the popup";
+  // The keys move in the results.
+  TypeText("o");
+  auto selectedAt = [&](int index) {
+    return PumpUntil(3000, [&] {
+      const std::vector<ListItem> items = ReadListItems(results);
+      const std::size_t at = index < 0 ? items.size() - 1 : static_cast<std::size_t>(index);
+      return items.size() > 2 && at < items.size() && items[at].selected;
+    });
+  };
+  EXPECT_TRUE(selectedAt(0));
+  PressKey(VK_DOWN);
+  EXPECT_TRUE(selectedAt(1));
+  PressKey(VK_END);
+  EXPECT_TRUE(selectedAt(-1));
+  PressKey(VK_ESCAPE);
   TypeText("tarx");
   EXPECT_TRUE(finds({})) << "nothing matches";
   PressKey(VK_BACK);
