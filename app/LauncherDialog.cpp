@@ -41,6 +41,14 @@ constexpr UINT kTrayRetryMs = 2000;
 // A slow shell at log-on gets a minute; a shell started later announces
 // itself.
 constexpr int kTrayTries = 30;
+constexpr UINT_PTR kPauseTimerId = 7;
+
+// The system clock as one number, for the pause: it goes on during sleep.
+std::uint64_t ClockNow() {
+  FILETIME now{};
+  GetSystemTimeAsFileTime(&now);
+  return (static_cast<std::uint64_t>(now.dwHighDateTime) << 32) | now.dwLowDateTime;
+}
 
 // Sent by the uninstaller (and an installer that replaces the program): the
 // launcher ends at once, without the exit question.
@@ -145,6 +153,9 @@ RouteList<LauncherDialog> LauncherDialog::Routes() {
       OnMessage(WM_ACTIVATE, &LauncherDialog::OnActivate),
       OnCommand(IDM_TRAY_SETUP, &LauncherDialog::OnTraySetup),
       OnCommand(IDM_TRAY_EXIT, &LauncherDialog::OnTrayExit),
+      OnCommand(IDM_TRAY_PAUSE_HOUR, &LauncherDialog::OnTrayPauseHour),
+      OnCommand(IDM_TRAY_PAUSE, &LauncherDialog::OnTrayPause),
+      OnCommand(IDM_TRAY_RESUME, &LauncherDialog::OnTrayResume),
       OnCommand(IDC_SETUP, &LauncherDialog::OnSetup),
       OnCommand(IDC_ABOUT, &LauncherDialog::OnAbout),
       OnCommand(IDC_REFRESH, &LauncherDialog::OnRefresh),
@@ -297,7 +308,7 @@ bool LauncherDialog::OnShowRequest(Message& m) {
     return true;
   }
   quietSince = false;
-  if (!IsWindowVisible(hwnd()) && allowPopup && GetCursorPos(&at)) {
+  if (!IsWindowVisible(hwnd()) && allowPopup && !pause.Update(ClockNow()) && GetCursorPos(&at)) {
     const HMONITOR monitor = MonitorFromPoint(at, MONITOR_DEFAULTTONEAREST);
     MonitorArea area{};
     if (ReadMonitorArea(monitor, area) && Contains(ComputeMonitorHotZones(area).stay, {at.x, at.y}) &&
@@ -364,7 +375,7 @@ bool LauncherDialog::OnTrayNotify(Message& m) {
 
 void LauncherDialog::ShowTrayMenu() {
   HMENU popup = nullptr;
-  UniqueMenu menu = LoadTrayMenu(GetModuleHandleA(nullptr), popup);
+  UniqueMenu menu = LoadTrayMenu(GetModuleHandleA(nullptr), popup, pause.Update(ClockNow()));
   if (!menu) return;
   POINT at{};
   GetCursorPos(&at);
@@ -379,6 +390,30 @@ void LauncherDialog::ShowTrayMenu() {
 void LauncherDialog::OnTraySetup() { PostClick(IDC_SETUP); }
 
 void LauncherDialog::OnTrayExit() { PostClick(IDCANCEL); }
+
+void LauncherDialog::OnTrayPauseHour() {
+  pause.For(ClockNow(), kClockHour);
+  UpdatePause();
+}
+
+void LauncherDialog::OnTrayPause() {
+  pause.UntilResumed();
+  UpdatePause();
+}
+
+void LauncherDialog::OnTrayResume() {
+  pause.Resume();
+  UpdatePause();
+}
+
+void LauncherDialog::UpdatePause() {
+  const std::uint64_t now = ClockNow();
+  pause.Update(now);
+  const std::uint64_t wait = pause.MillisecondsToNextMinute(now);
+  if (wait == 0 || SetTimer(hwnd(), kPauseTimerId, static_cast<UINT>(wait), nullptr) == 0)
+    KillTimer(hwnd(), kPauseTimerId);
+  ShowEdgeStatus();
+}
 
 void LauncherDialog::OnSetup() {
   // A second click queued before the first one opened Setup.
@@ -433,6 +468,8 @@ bool LauncherDialog::Dispatch(Message& m) {
     OnIconsArrived(m);
   } else if (m.id == WM_TIMER && m.wParam == kEdgeTimerId) {
     CheckEdge();
+  } else if (m.id == WM_TIMER && m.wParam == kPauseTimerId) {
+    UpdatePause();
   } else {
     return DialogT::Dispatch(m);
   }
@@ -490,7 +527,10 @@ bool LauncherDialog::OnSessionChange(Message& m) {
 }
 
 bool LauncherDialog::OnPowerBroadcast(Message& m) {
-  if (m.wParam == PBT_APMRESUMEAUTOMATIC || m.wParam == PBT_APMRESUMESUSPEND) Rearm();
+  if (m.wParam == PBT_APMRESUMEAUTOMATIC || m.wParam == PBT_APMRESUMESUSPEND) {
+    Rearm();
+    UpdatePause();  // it may have ended while the computer slept
+  }
   return false;
 }
 
@@ -522,6 +562,8 @@ void LauncherDialog::CheckEdge() {
 }
 
 std::string LauncherDialog::TrayTip() const {
+  const std::string paused = PauseTip(pause, ClockNow());
+  if (!paused.empty()) return paused;
   const EdgeStatus edge = CurrentEdge();
   // A dead edge first: it is the bigger loss.
   if (hotKey.state() != GlobalHotKey::State::kTaken || !edge.hookInstalled) return EdgeTip(edge);

@@ -10,6 +10,7 @@
 #include "Companion.h"
 #include "Dialog.h"
 #include "EdgeRule.h"
+#include "EdgePause.h"
 #include "EdgeWatcher.h"
 #include "FindPanel.h"
 #include "GlobalHotKey.h"
@@ -80,8 +81,15 @@ class LauncherDialog : public DialogT<LauncherDialog>, private ShortcutListOwner
   // names the launcher; the icon's tip says how the edge stands.
   void CheckEdge();
   void ShowEdgeStatus();
-  // The icon's tip: how the edge stands, or that the key is taken.
+  // The icon's tip: how the edge stands, that it rests and for how long,
+  // or that the key is taken.
   std::string TrayTip() const;
+  // The pause chosen, or its time come: the icon says so, and one timer
+  // looks again when the minutes left change.
+  void OnTrayPauseHour();
+  void OnTrayPause();
+  void OnTrayResume();
+  void UpdatePause();
   EdgeStatus CurrentEdge() const;
   // Where the launcher watches the pointer itself has changed.
   bool OnWatchChanged(Message& m);
@@ -257,6 +265,8 @@ class LauncherDialog : public DialogT<LauncherDialog>, private ShortcutListOwner
   // popup's half; until then only Escape, a start, a click elsewhere or
   // another window in front send it away.
   bool keyOpened = false;
+  // The edge resting at the user's wish, from the notification-area menu.
+  EdgePause pause;
   // Where the pointer rested when a shortcut was started: no popup comes
   // there until it has moved.
   bool quietSince = false;

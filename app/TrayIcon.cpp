@@ -55,11 +55,18 @@ bool RemoveTrayIcon(HWND window, UINT id) {
   return Shell_NotifyIconA(NIM_DELETE, &data) != FALSE;
 }
 
-UniqueMenu LoadTrayMenu(HINSTANCE module, HMENU& popup) {
+UniqueMenu LoadTrayMenu(HINSTANCE module, HMENU& popup, bool paused) {
   UniqueMenu menu(LoadMenuA(module, MAKEINTRESOURCEA(IDM_TRAY)));
   popup = menu ? GetSubMenu(menu.get(), 0) : nullptr;
   if (popup == nullptr) return UniqueMenu();
   SetMenuDefaultItem(popup, IDM_TRAY_SETUP, FALSE);
+  // A pause to choose, or the one chosen to end.
+  if (paused) {
+    DeleteMenu(popup, IDM_TRAY_PAUSE_HOUR, MF_BYCOMMAND);
+    DeleteMenu(popup, IDM_TRAY_PAUSE, MF_BYCOMMAND);
+  } else {
+    DeleteMenu(popup, IDM_TRAY_RESUME, MF_BYCOMMAND);
+  }
   return menu;
 }
 

@@ -16,7 +16,8 @@ bool RemoveTrayIcon(HWND window, UINT id);
 bool SetTrayTip(HWND window, UINT id, const char* tip);
 
 // The notification-area menu (resource 131) of `module`, with "&Setup..."
-// as its default item. `popup` is its first sub-menu, owned by the result.
-UniqueMenu LoadTrayMenu(HINSTANCE module, HMENU& popup);
+// as its default item and the pause's items that apply while `paused` or
+// not. `popup` is its first sub-menu, owned by the result.
+UniqueMenu LoadTrayMenu(HINSTANCE module, HMENU& popup, bool paused);
 
 }  // namespace qv

@@ -20,6 +20,7 @@ target_link_options(quorvel_core_checked PUBLIC ${QV_SANITIZE})
 include(cmake/GTestSources.cmake)
 
 add_executable(qv_unit_tests
+  tests/unit/EdgePauseTest.cpp
   tests/unit/EdgeRuleTest.cpp
   tests/unit/FinderTest.cpp
   tests/unit/FontRecordTest.cpp

@@ -56,7 +56,7 @@ add_library(quorvel_app STATIC
   win/Dialog.cpp
   win/Text.cpp
 )
-target_include_directories(quorvel_app PUBLIC app popup setup shell win resources edge find hotkey)
+target_include_directories(quorvel_app PUBLIC app popup setup shell win resources edge find hotkey pause)
 target_compile_options(quorvel_app PRIVATE ${QV_WARNINGS})
 target_link_libraries(quorvel_app PUBLIC quorvel_core QVLHOOK
   comctl32 comdlg32 shell32 ole32 uuid winmm wtsapi32 normaliz gdi32 user32 advapi32 kernel32)

@@ -66,5 +66,8 @@
 /* Notification-area menu */
 #define IDM_TRAY_SETUP 32771
 #define IDM_TRAY_EXIT 32772
+#define IDM_TRAY_PAUSE_HOUR 32773
+#define IDM_TRAY_PAUSE 32774
+#define IDM_TRAY_RESUME 32775
 
 #endif

@@ -598,6 +598,30 @@ TEST_F(Popup, TrayIconAndExitQuestionKeepThePopupInCheck) {
   PostMessageA(FindTopLevel(launcher->id(), "", "#32768"), WM_KEYDOWN, VK_ESCAPE, 0);
   ASSERT_TRUE(PumpUntil(3000, [this] { return !MenuVisible(); }));
 
+  // The menu's pauses: the edge rests and the tip says for how long; the
+  // key still calls the popup; Resume wakes the edge.
+  const auto choose = [&](BYTE key) {
+    ClickAt(icon.x, icon.y, MOUSEEVENTF_RIGHTDOWN, MOUSEEVENTF_RIGHTUP);
+    if (!PumpUntil(3000, [this] { return MenuVisible(); })) return false;
+    PressKey(key);
+    return PumpUntil(3000, [this] { return !MenuVisible(); });
+  };
+  ASSERT_TRUE(choose('H'));
+  EXPECT_TRUE(PumpUntil(3000, [this] { return TrayTip() == "Quorvel! - paused, 60 minutes left"; })) << TrayTip();
+  ASSERT_TRUE(choose('R'));
+  ASSERT_TRUE(choose('U'));
+  EXPECT_TRUE(PumpUntil(3000, [this] { return TrayTip() == "Quorvel! - paused until you resume"; })) << TrayTip();
+  EXPECT_FALSE(Show()) << "shown while paused";
+  PressKeys({VK_CONTROL, VK_MENU, VK_SPACE});
+  EXPECT_TRUE(PumpUntil(3000, [this] { return Visible(); })) << "the key is dead while paused";
+  PressKey(VK_ESCAPE);
+  ASSERT_TRUE(PumpUntil(3000, [this] { return !Visible(); }));
+  ASSERT_TRUE(choose('R'));
+  EXPECT_EQ(TrayTip().rfind("Quorvel! - ready", 0), 0u) << TrayTip();
+  EXPECT_TRUE(Show()) << "not shown after Resume";
+  Rest();
+  ASSERT_TRUE(PumpUntil(3000, [this] { return !Visible(); }));
+
   // Shown: the icon's clicks change nothing. (The pointer cannot reach the
   // task bar without hiding the popup, so the icon's message is sent.)
   ASSERT_TRUE(Show());

@@ -318,19 +318,24 @@ TEST_F(ResourcesTest, AboutBoxTemplate) {
   EXPECT_NE(std::string::npos, notice.find('@', lastParagraph));
 }
 
-TEST_F(ResourcesTest, TrayMenuOffersSetupAsItsDefaultAndExit) {
-  HMENU popup = nullptr;
-  qv::UniqueMenu menu = qv::LoadTrayMenu(exe.get(), popup);
-  ASSERT_TRUE(menu);
-  ASSERT_EQ(2, GetMenuItemCount(popup));
-  EXPECT_EQ(static_cast<UINT>(IDM_TRAY_SETUP), GetMenuItemID(popup, 0));
-  EXPECT_EQ(static_cast<UINT>(IDM_TRAY_EXIT), GetMenuItemID(popup, 1));
-  char text[32] = {};
-  GetMenuStringA(popup, 0, text, sizeof text, MF_BYPOSITION);
-  EXPECT_STREQ("&Setup...", text);
-  GetMenuStringA(popup, 1, text, sizeof text, MF_BYPOSITION);
-  EXPECT_STREQ("&Exit", text);
-  EXPECT_EQ(static_cast<UINT>(IDM_TRAY_SETUP), GetMenuDefaultItem(popup, FALSE, 0));
+TEST_F(ResourcesTest, TrayMenuOffersSetupAsItsDefaultThePauseThatAppliesAndExit) {
+  for (bool paused : {false, true}) {
+    SCOPED_TRACE(paused ? "paused" : "not paused");
+    HMENU popup = nullptr;
+    qv::UniqueMenu menu = qv::LoadTrayMenu(exe.get(), popup, paused);
+    ASSERT_TRUE(menu);
+    const std::vector<std::string> expected =
+        paused ? std::vector<std::string>{"&Setup...", "", "&Resume", "", "&Exit"}
+               : std::vector<std::string>{"&Setup...", "", "Pause for 1 &hour", "Pause &until I resume", "", "&Exit"};
+    ASSERT_EQ(static_cast<int>(expected.size()), GetMenuItemCount(popup));
+    for (std::size_t i = 0; i < expected.size(); ++i) {
+      char text[32] = {};
+      GetMenuStringA(popup, static_cast<UINT>(i), text, sizeof text, MF_BYPOSITION);
+      EXPECT_EQ(expected[i], text);
+    }
+    EXPECT_EQ(static_cast<UINT>(IDM_TRAY_EXIT), GetMenuItemID(popup, static_cast<int>(expected.size()) - 1));
+    EXPECT_EQ(static_cast<UINT>(IDM_TRAY_SETUP), GetMenuDefaultItem(popup, FALSE, 0));
+  }
 }
 
 TEST_F(ResourcesTest, IconsHoldSmallAndLargeImages) {
