@@ -35,7 +35,7 @@ std::string AppearanceKeyPath() {
   return settings.empty() ? std::string() : settings + "\\Quorvel";
 }
 
-COLORREF ReadColorValue(const std::string& keyPath, const char* name, COLORREF fallback) {
+DWORD ReadDwordValue(const std::string& keyPath, const char* name, DWORD fallback) {
   const UniqueRegKey key = OpenForReading(keyPath);
   if (!key) return fallback;
   DWORD type = 0, value = 0, size = sizeof value;
@@ -91,7 +91,7 @@ LOGFONTW ReadFontRecord(const std::string& keyPath) {
   LOGFONTW font = ToLogFont(ParseFontRecord(record));
   // Records written before the resolution was kept are taken as meant for
   // this screen, as they always were.
-  const DWORD stored = ReadColorValue(keyPath, "FontDpi", 0);
+  const DWORD stored = ReadDwordValue(keyPath, "FontDpi", 0);
   if (stored >= 24 && stored <= 2400) font.lfHeight = ScaleFontHeight(font.lfHeight, static_cast<int>(stored), ScreenDpi());
   return font;
 }
@@ -107,9 +107,8 @@ bool WriteFontRecord(const std::string& keyPath, const LOGFONTW& font) {
              ERROR_SUCCESS;
 }
 
-bool WriteColorValue(const std::string& keyPath, const char* name, COLORREF color) {
+bool WriteDwordValue(const std::string& keyPath, const char* name, DWORD value) {
   const UniqueRegKey key = OpenForWriting(keyPath);
-  const DWORD value = color;
   return key && RegSetValueExA(key.get(), name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value),
                                sizeof value) == ERROR_SUCCESS;
 }

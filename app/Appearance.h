@@ -19,7 +19,7 @@ std::string AppearanceKeyPath();
 
 // The DWORD value `name`, or `fallback` when it is missing, of another type
 // or of another size.
-COLORREF ReadColorValue(const std::string& keyPath, const char* name, COLORREF fallback);
+DWORD ReadDwordValue(const std::string& keyPath, const char* name, DWORD fallback);
 // The string value `name` up to its first terminator; empty when missing or
 // of another type.
 std::string ReadTextValue(const std::string& keyPath, const char* name);
@@ -32,7 +32,7 @@ std::string ReadTextValue(const std::string& keyPath, const char* name);
 LOGFONTW ReadFontRecord(const std::string& keyPath);
 // Writes the record and the resolution its height is meant for.
 bool WriteFontRecord(const std::string& keyPath, const LOGFONTW& font);
-bool WriteColorValue(const std::string& keyPath, const char* name, COLORREF color);
+bool WriteDwordValue(const std::string& keyPath, const char* name, DWORD value);
 
 // Arial 11 point for the screen's vertical resolution, as the system makes it.
 LOGFONTW DefaultPopupFont();

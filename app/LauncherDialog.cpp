@@ -14,6 +14,7 @@
 #include "Messages.h"
 #include "QVLHook.h"
 #include "SetupDialog.h"
+#include "QuietWindows.h"
 #include "ShellHelpers.h"
 #include "TrayIcon.h"
 #include "resource.h"
@@ -42,6 +43,7 @@ constexpr UINT kTrayRetryMs = 2000;
 // itself.
 constexpr int kTrayTries = 30;
 constexpr UINT_PTR kPauseTimerId = 7;
+constexpr UINT_PTR kDelayTimerId = 8;
 
 // The system clock as one number, for the pause: it goes on during sleep.
 std::uint64_t ClockNow() {
@@ -128,6 +130,7 @@ RouteList<LauncherDialog> LauncherDialog::Routes() {
   static const Route<LauncherDialog> routes[] = {
       OnMessage(kShowRequest, &LauncherDialog::OnShowRequest),
       OnMessage(kHideRequest, &LauncherDialog::OnHideRequest),
+      OnMessage(kCancelRequest, &LauncherDialog::OnCancelRequest),
       OnMessage(kTrayCallback, &LauncherDialog::OnTrayNotify),
       OnMessage(kIconsArrived, &LauncherDialog::OnIconsArrived),
       OnMessage(kGroupsRead, &LauncherDialog::OnGroupsRead),
@@ -223,6 +226,7 @@ bool LauncherDialog::OnInitDialog() {
   // Sandboxed programs run the hook too; their requests must get through.
   ChangeWindowMessageFilterEx(hwnd(), kShowRequest, MSGFLT_ALLOW, nullptr);
   ChangeWindowMessageFilterEx(hwnd(), kHideRequest, MSGFLT_ALLOW, nullptr);
+  ChangeWindowMessageFilterEx(hwnd(), kCancelRequest, MSGFLT_ALLOW, nullptr);
   // Where the hook never runs, the launcher reads the pointer itself: the
   // hook libraries of both widths beside the program mean that it does.
   {
@@ -234,7 +238,10 @@ bool LauncherDialog::OnInitDialog() {
       const std::wstring& own = libraries.front();
       libraries.push_back(own.substr(0, own.find_last_of(L'\\') + 1) + L"QVLHOOK32.DLL");
     }
-    watcher.Start(hwnd(), kShowRequest, kHideRequest, kWatchChanged, std::move(libraries));
+    // No wait is on: a word left by a launcher before is cleared.
+    waitFlags.SetLibraries(libraries);
+    waitFlags.Set(false);
+    watcher.Start(hwnd(), kShowRequest, kHideRequest, kCancelRequest, kWatchChanged, std::move(libraries));
   }
   watcher.SetCompanion(companion.processId());
   WTSRegisterSessionNotification(hwnd(), NOTIFY_FOR_THIS_SESSION);
@@ -308,17 +315,66 @@ bool LauncherDialog::OnShowRequest(Message& m) {
     return true;
   }
   quietSince = false;
-  if (!IsWindowVisible(hwnd()) && allowPopup && !pause.Update(ClockNow()) && GetCursorPos(&at)) {
-    const HMONITOR monitor = MonitorFromPoint(at, MONITOR_DEFAULTTONEAREST);
-    MonitorArea area{};
-    if (ReadMonitorArea(monitor, area) && Contains(ComputeMonitorHotZones(area).stay, {at.x, at.y}) &&
-        !PointerOverCaptionButtons(at, area) && !FullScreenProgramOn(monitor, at)) {
-      ShowPopup(monitor);
-      if (!PointerInStayZone()) HidePopup();
+  HMONITOR monitor = nullptr;
+  if (EdgeMayShow(at, monitor, false)) {
+    switch (delay.Touch()) {
+      case DelayStep::kShowNow:
+        ShowAtEdge(monitor);
+        break;
+      case DelayStep::kStartWait:
+        StartEdgeWait();
+        break;
+      default:
+        break;  // a move along the strip: the wait goes on
     }
   }
   m.result = 0;
   return true;
+}
+
+bool LauncherDialog::EdgeMayShow(POINT& at, HMONITOR& monitor, bool inStrip) {
+  if (IsWindowVisible(hwnd()) || !allowPopup || pause.Update(ClockNow()) || !GetCursorPos(&at)) return false;
+  monitor = MonitorFromPoint(at, MONITOR_DEFAULTTONEAREST);
+  MonitorArea area{};
+  if (!ReadMonitorArea(monitor, area)) return false;
+  const HotZones zones = ComputeMonitorHotZones(area);
+  return Contains(inStrip ? zones.trigger : zones.stay, {at.x, at.y}) && !PointerOverCaptionButtons(at, area) &&
+         !FullScreenProgramOn(monitor, at) && !QuietWindowOn(quietList, monitor, at);
+}
+
+void LauncherDialog::ShowAtEdge(HMONITOR monitor) {
+  ShowPopup(monitor);
+  if (!PointerInStayZone()) HidePopup();
+}
+
+void LauncherDialog::StartEdgeWait() {
+  // A timer for the end of the wait; meanwhile nothing reads the pointer.
+  SetTimer(hwnd(), kDelayTimerId, delay.length(), nullptr);
+  waitFlags.Set(true);
+  watcher.SetWaiting(true);
+}
+
+void LauncherDialog::EndEdgeWait() {
+  KillTimer(hwnd(), kDelayTimerId);
+  waitFlags.Set(false);
+  watcher.SetWaiting(false);
+}
+
+bool LauncherDialog::OnCancelRequest(Message& m) {
+  // Also with no wait on: the words are cleared, so that no hook asks again.
+  delay.Cancel();
+  EndEdgeWait();
+  m.result = 0;
+  return true;
+}
+
+void LauncherDialog::OnEdgeWaitOver() {
+  const DelayStep step = delay.Elapsed();
+  EndEdgeWait();
+  // The pointer still rests in the strip: nothing has ended the wait.
+  POINT at{};
+  HMONITOR monitor = nullptr;
+  if (step == DelayStep::kShowNow && EdgeMayShow(at, monitor, true)) ShowAtEdge(monitor);
 }
 
 bool LauncherDialog::OnHideRequest(Message& m) {
@@ -337,6 +393,7 @@ bool LauncherDialog::OnHotKey(Message& m) {
     return true;
   }
   if (!allowPopup || modalOpen || leaving) return true;
+  if (delay.Cancel() == DelayStep::kEndWait) EndEdgeWait();
   // Where the user works, which need not be where the pointer rests; the
   // key gives the launcher the right to take the foreground.
   const HWND front = GetForegroundWindow();
@@ -436,7 +493,7 @@ void LauncherDialog::OnSetup() {
     SetupDialog setup(hwnd());
     openSetup = &setup;
     setup.Run(groupList, icons, backgroundColor, foregroundColor, logFont, hotKeySetting,
-              hotKey.state() == GlobalHotKey::State::kTaken);
+              hotKey.state() == GlobalHotKey::State::kTaken, quietList, edgeDelay);
     openSetup = nullptr;
   }
   ApplyAppearance();
@@ -470,6 +527,8 @@ bool LauncherDialog::Dispatch(Message& m) {
     CheckEdge();
   } else if (m.id == WM_TIMER && m.wParam == kPauseTimerId) {
     UpdatePause();
+  } else if (m.id == WM_TIMER && m.wParam == kDelayTimerId) {
+    OnEdgeWaitOver();
   } else {
     return DialogT::Dispatch(m);
   }
@@ -611,14 +670,19 @@ bool LauncherDialog::OnWatchChanged(Message& m) {
 
 void LauncherDialog::LoadAppearance() {
   const std::string key = AppearanceKeyPath();
-  backgroundColor = ReadColorValue(key, "BackgroundColor", kDefaultBackground);
-  foregroundColor = ReadColorValue(key, "ForegroundColor", kDefaultForeground);
+  backgroundColor = ReadDwordValue(key, "BackgroundColor", kDefaultBackground);
+  foregroundColor = ReadDwordValue(key, "ForegroundColor", kDefaultForeground);
   backgroundBrush.reset(CreateSolidBrush(backgroundColor));
   LoadFontRecord();
   // A value that is no usable combination leaves the default in force and
   // is kept as it is, until Setup writes one.
   HotKey read{};
-  if (ReadHotKeyValue(ReadColorValue(key, "HotKey", 0xFFFFFFFF), read)) hotKeySetting = read;
+  if (ReadHotKeyValue(ReadDwordValue(key, "HotKey", 0xFFFFFFFF), read)) hotKeySetting = read;
+  // Likewise the edge's: the defaults stand for what cannot be used.
+  ReadQuietList(key, "QuietOver", quietList);
+  std::uint32_t ms = 0;
+  if (ReadDelayValue(ReadDwordValue(key, "EdgeDelay", 0), ms)) edgeDelay = ms;
+  delay.SetLength(edgeDelay);
 }
 
 void LauncherDialog::LoadFontRecord() { logFont = ReadFontRecord(AppearanceKeyPath()); }
@@ -642,9 +706,13 @@ void LauncherDialog::ApplyAppearance() {
   MakePopupFont(popupFontDpi > 0 ? popupFontDpi : ScreenDpi());
   backgroundBrush.reset(CreateSolidBrush(backgroundColor));
   const std::string key = AppearanceKeyPath();
-  WriteColorValue(key, "HotKey", HotKeyValue(hotKeySetting));
-  WriteColorValue(key, "BackgroundColor", backgroundColor);
-  WriteColorValue(key, "ForegroundColor", foregroundColor);
+  WriteDwordValue(key, "HotKey", HotKeyValue(hotKeySetting));
+  WriteQuietList(key, "QuietOver", quietList);
+  WriteDwordValue(key, "EdgeDelay", edgeDelay);
+  delay.SetLength(edgeDelay);
+  EndEdgeWait();
+  WriteDwordValue(key, "BackgroundColor", backgroundColor);
+  WriteDwordValue(key, "ForegroundColor", foregroundColor);
   SaveFontRecord();
   ShowEdgeStatus();
 }

@@ -9,8 +9,10 @@
 
 #include "Companion.h"
 #include "Dialog.h"
+#include "EdgeDelay.h"
 #include "EdgeRule.h"
 #include "EdgePause.h"
+#include "EdgeWait.h"
 #include "EdgeWatcher.h"
 #include "FindPanel.h"
 #include "GlobalHotKey.h"
@@ -21,6 +23,7 @@
 #include "HotZone.h"
 #include "IconStore.h"
 #include "PopupLayout.h"
+#include "QuietList.h"
 #include "ShortcutList.h"
 
 namespace qv {
@@ -49,6 +52,17 @@ class LauncherDialog : public DialogT<LauncherDialog>, private ShortcutListOwner
   // The hot zone's requests and the notification-area icon.
   bool OnShowRequest(Message& m);
   bool OnHideRequest(Message& m);
+  // The popup may come at the edge now: hidden, allowed, not paused, the
+  // pointer in the stay zone (in the strip when `inStrip`) of the monitor
+  // it gives, and no full-screen or quiet program there.
+  bool EdgeMayShow(POINT& at, HMONITOR& monitor, bool inStrip);
+  void ShowAtEdge(HMONITOR monitor);
+  // The wait at the edge: its timer, and the hooks told, so that the
+  // pointer leaving the strip or a button ends it (a cancel request).
+  void StartEdgeWait();
+  void EndEdgeWait();
+  bool OnCancelRequest(Message& m);
+  void OnEdgeWaitOver();
   bool OnTrayNotify(Message& m);
   void ShowTrayMenu();
   void OnTraySetup();
@@ -254,6 +268,11 @@ class LauncherDialog : public DialogT<LauncherDialog>, private ShortcutListOwner
   int trayTries = 0;  // adds tried since the last success or shell start
   // Reads the pointer while a window the hook cannot reach is in front.
   EdgeWatcher watcher;
+  // Where and when the edge calls the popup: the quiet list and the wait.
+  QuietList quietList = DefaultQuietList();
+  std::uint32_t edgeDelay = 0;  // ms, as stored
+  EdgeDelay delay;
+  EdgeWaitFlags waitFlags;
   // Installs the hook for the 32-bit programs beside a 64-bit launcher.
   HookCompanion companion;
   bool hookAnswering = true;

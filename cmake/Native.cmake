@@ -31,6 +31,7 @@ add_executable(qv_unit_tests
   tests/unit/NameOrderTest.cpp
   tests/unit/PathTextTest.cpp
   tests/unit/PopupLayoutTest.cpp
+  tests/unit/QuietEdgeTest.cpp
   tests/unit/SessionRecordTest.cpp
   tests/unit/SetupRulesTest.cpp
 )

@@ -36,6 +36,7 @@ add_library(quorvel_app STATIC
   app/LauncherApp.cpp
   app/LauncherDialog.cpp
   app/TrayIcon.cpp
+  delay/EdgeWait.cpp
   edge/EdgeWatcher.cpp
   find/FindPanel.cpp
   find/Fold.cpp
@@ -45,6 +46,8 @@ add_library(quorvel_app STATIC
   popup/IconStore.cpp
   popup/Popup.cpp
   popup/ShortcutList.cpp
+  quiet/QuietDialog.cpp
+  quiet/QuietWindows.cpp
   shell/AboutDialog.cpp
   shell/Messages.cpp
   shell/ShellHelpers.cpp
@@ -56,7 +59,7 @@ add_library(quorvel_app STATIC
   win/Dialog.cpp
   win/Text.cpp
 )
-target_include_directories(quorvel_app PUBLIC app popup setup shell win resources edge find hotkey pause)
+target_include_directories(quorvel_app PUBLIC app popup setup shell win resources edge find hotkey pause quiet delay)
 target_compile_options(quorvel_app PRIVATE ${QV_WARNINGS})
 target_link_libraries(quorvel_app PUBLIC quorvel_core QVLHOOK
   comctl32 comdlg32 shell32 ole32 uuid winmm wtsapi32 normaliz gdi32 user32 advapi32 kernel32)

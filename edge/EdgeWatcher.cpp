@@ -92,7 +92,7 @@ bool EdgeWatcher::HookRanIn(DWORD process, bool mayOpen) {
   return false;
 }
 
-bool EdgeWatcher::Start(HWND launcher, UINT showRequest, UINT hideRequest, UINT changed,
+bool EdgeWatcher::Start(HWND launcher, UINT showRequest, UINT hideRequest, UINT cancelRequest, UINT changed,
                         std::vector<std::wstring> hookLibraries) {
 #ifdef QV_EDGE_WATCH_OFF
   // A launcher built without its own eye, for the benchmark's comparison.
@@ -102,6 +102,7 @@ bool EdgeWatcher::Start(HWND launcher, UINT showRequest, UINT hideRequest, UINT 
   launcher_ = launcher;
   show_ = showRequest;
   hide_ = hideRequest;
+  cancel_ = cancelRequest;
   changed_ = changed;
   libraries_ = std::move(hookLibraries);
   states_.clear();
@@ -284,7 +285,7 @@ void EdgeWatcher::Poll() {
   lastButtonDown_ = buttonDown;
   // The launcher is aware of each monitor's scale: the point is in physical
   // pixels, as the zones are.
-  KnownHookInputs inputs{true, buttonDown, IsWindowVisible(launcher_) != FALSE, ZonePoint{pt.x, pt.y}};
+  KnownHookInputs inputs{true, buttonDown, IsWindowVisible(launcher_) != FALSE, ZonePoint{pt.x, pt.y}, waiting_};
   HookRequest request = DecideHookRequest(inputs, zones_, shown_, false, quiet_);
   // A button read at another moment than the pointer may be an older state
   // (Wine keeps a released button's state for up to 50 ms): a touch counts
@@ -302,6 +303,11 @@ void EdgeWatcher::Poll() {
       break;
     case HookRequest::kHide:
       PostMessageA(launcher_, hide_, 0, 0);
+      showAsked_ = false;
+      break;
+    case HookRequest::kCancel:
+      waiting_ = false;  // once, as the hook does
+      PostMessageA(launcher_, cancel_, 0, 0);
       showAsked_ = false;
       break;
     case HookRequest::kNone:

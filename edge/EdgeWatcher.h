@@ -24,13 +24,16 @@ class EdgeWatcher {
   EdgeWatcher(const EdgeWatcher&) = delete;
   EdgeWatcher& operator=(const EdgeWatcher&) = delete;
 
-  // `launcher` gets `showRequest` and `hideRequest` as from the hook, and
-  // `changed` whenever watching() changes. `hookLibraries`: the full paths
+  // `launcher` gets `showRequest`, `hideRequest` and `cancelRequest` as
+  // from the hook, and `changed` whenever watching() changes. `hookLibraries`: the full paths
   // of the hook libraries (either width) whose presence in a process means
   // the hook runs there.
-  bool Start(HWND launcher, UINT showRequest, UINT hideRequest, UINT changed, std::vector<std::wstring> hookLibraries);
+  bool Start(HWND launcher, UINT showRequest, UINT hideRequest, UINT cancelRequest, UINT changed,
+             std::vector<std::wstring> hookLibraries);
   // The companion's process counts as the launcher's own.
   void SetCompanion(DWORD processId) { companion_ = processId; }
+  // The launcher waits out its delay at the edge: leaving the strip ends it.
+  void SetWaiting(bool waiting) { waiting_ = waiting; }
   // The zones from the monitors as they are now, and the window in front
   // looked at again.
   void Rearm();
@@ -65,11 +68,13 @@ class EdgeWatcher {
   HWND launcher_ = nullptr;
   UINT show_ = 0;
   UINT hide_ = 0;
+  UINT cancel_ = 0;
   UINT changed_ = 0;
   std::vector<std::wstring> libraries_;
   std::vector<StateView> states_;
   std::atomic<DWORD> companion_{0};
   std::atomic<bool> watching_{false};
+  std::atomic<bool> waiting_{false};
   UniqueKernelHandle thread_;
   UniqueKernelHandle ready_;
   DWORD threadId_ = 0;

@@ -169,7 +169,9 @@ inline int32_t EdgePieceAt(const DesktopZones& zones, int32_t count, ZonePoint p
   return -1;
 }
 
-enum class HookRequest { kNone, kShow, kHide };
+// kCancel: the pointer left the strip, or a button went down, while the
+// launcher waits out its delay at the edge.
+enum class HookRequest { kNone, kShow, kHide, kCancel };
 
 // The hook's decision. The probe answers the questions that cost a platform
 // call, and is asked only when the answer matters, in this order:
@@ -177,6 +179,8 @@ enum class HookRequest { kNone, kShow, kHide };
 //   bool AnyButtonDown()  - left, right or middle button held
 //   ZonePoint Point()     - the pointer, in the zones' coordinates
 //   bool WindowVisible()  - the registered window is visible
+//   bool Waiting()        - the launcher waits out its delay at the edge
+//                           (a word it keeps in shared memory: asked first)
 // A pointer dragging something must neither show nor hide the popup.
 // `quiet` is the strip's state after a button in it (NextStripQuiet); it is
 // updated here for every event of a registered window. `shown` is the piece
@@ -195,6 +199,8 @@ inline HookRequest DecideHookRequest(Probe& probe, const DesktopZones& zones, in
   const int32_t count = zones.count < kMaxEdgePieces ? zones.count : kMaxEdgePieces;
   const int32_t piece = EdgePieceAt(zones, count, pt);
   quiet = NextStripQuiet(quiet, piece >= 0, buttonDown || buttonMessage);
+  // The wait ends where the touch would call nothing any more.
+  if (probe.Waiting() && (buttonDown || piece < 0 || quiet || overCaptionButton)) return HookRequest::kCancel;
   if (buttonDown) return HookRequest::kNone;
   bool inStay = false;
   if (shown >= 0 && shown < count) {
@@ -224,15 +230,17 @@ struct KnownHookInputs {
   bool buttonDown;
   bool visible;
   ZonePoint pt;
+  bool waiting;
   bool Registered() const { return registered; }
   bool AnyButtonDown() const { return buttonDown; }
   ZonePoint Point() const { return pt; }
   bool WindowVisible() const { return visible; }
+  bool Waiting() const { return waiting; }
 };
 
 inline HookRequest DecideHookRequest(bool registered, bool buttonDown, ZonePoint pt,
                                      const HotZones& zones, bool visible) {
-  KnownHookInputs inputs{registered, buttonDown, visible, pt};
+  KnownHookInputs inputs{registered, buttonDown, visible, pt, false};
   bool quiet = false;
   int32_t shown = -1;
   return DecideHookRequest(inputs, SingleMonitorZones(zones), shown, false, quiet);

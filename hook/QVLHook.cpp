@@ -151,6 +151,7 @@ struct LiveProbe {
   HWND target;
   DWORD ownerThread;
   POINT messagePoint;
+  bool waiting;
   bool Registered() const { return target != nullptr; }
   // The buttons as the thread with the message sees them. On the owner's
   // thread, which gets no input of its own, only the buttons as the user
@@ -178,12 +179,13 @@ struct LiveProbe {
     return qv::ZonePoint{pt.x, pt.y};
   }
   bool WindowVisible() const { return IsWindowVisible(target) != FALSE; }
+  bool Waiting() const { return waiting; }
 };
 
 void Act(const qv::HookRecord& record, WPARAM message, const MOUSEHOOKSTRUCT& info) {
   qv::HookState* const shared = static_cast<qv::HookState*>(hookState.view);
   qv::HookState& state = shared != nullptr ? *shared : ownState;
-  LiveProbe probe{AsHandle<HWND>(Load(record.window)), record.ownerThread, info.pt};
+  LiveProbe probe{AsHandle<HWND>(Load(record.window)), record.ownerThread, info.pt, state.waiting != 0};
   const bool quietBefore = state.stripQuiet != 0;
   bool quiet = quietBefore;
   const int32_t shownBefore = state.shownPiece - 1;
@@ -211,6 +213,11 @@ void Act(const qv::HookRecord& record, WPARAM message, const MOUSEHOOKSTRUCT& in
       break;
     case qv::HookRequest::kHide:
       PostMessageA(probe.target, kHideRequest, 0, 0);
+      break;
+    case qv::HookRequest::kCancel:
+      // Once: the launcher ends the wait in every width's state.
+      state.waiting = 0;
+      PostMessageA(probe.target, kCancelRequest, 0, 0);
       break;
     case qv::HookRequest::kNone:
       break;

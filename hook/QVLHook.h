@@ -14,6 +14,9 @@
 // Posted to the registered window, wParam and lParam 0.
 constexpr UINT kShowRequest = WM_USER + 1;
 constexpr UINT kHideRequest = WM_USER + 2;
+// While the launcher waits out its delay at the edge: the pointer has left
+// the strip, or a button went down.
+constexpr UINT kCancelRequest = WM_USER + 9;
 
 // Recomputes the zones, then sets the window that receives the requests;
 // nullptr switches the requests off.

@@ -38,15 +38,19 @@ struct HookState {
   // hook runs in a program, also of the other width, whose modules it
   // cannot list.
   int32_t lastProcess;
+  // 1 while the launcher waits out its delay at the edge (the launcher
+  // writes it, in the state of each width's library): the hook then reports
+  // the pointer leaving the strip.
+  int32_t waiting;
 };
 
 static_assert(offsetof(HookRecord, window) == 8 && offsetof(HookRecord, owner) == 16 &&
                   offsetof(HookRecord, zones) == 24 && sizeof(HookRecord) == 1184,
               "one layout for both widths");
-static_assert(sizeof(HookState) == 12, "one layout for both widths");
+static_assert(sizeof(HookState) == 16, "one layout for both widths");
 
 // Part of the names: a record of another layout is another record.
-constexpr uint32_t kRecordLayout = 2;
+constexpr uint32_t kRecordLayout = 3;
 
 // FNV-1a over the UTF-16 units of the library's full path, A-Z folded, as
 // the system finds a file under any case of its name: each program folder

@@ -9,6 +9,7 @@
 #define IDD_NAME 131
 #define IDD_WIZARD_TARGET 133
 #define IDD_WIZARD_TITLE 134
+#define IDD_QUIET 136
 
 /* Icons, bitmaps, sound, menu */
 #define IDI_APP 128
@@ -48,6 +49,16 @@
 #define IDC_HOTKEY_ON 1018
 #define IDC_HOTKEY 1019
 #define IDC_HOTKEY_STATUS 1020
+#define IDC_EDGE_DELAY 1021
+#define IDC_EDGE_QUIET 1022
+
+/* Quiet edge dialog */
+#define IDC_QUIET_LIST 1000
+#define IDC_QUIET_REMOVE 1001
+#define IDC_QUIET_NAME 1002
+#define IDC_QUIET_ADD 1003
+#define IDC_QUIET_WINDOWS 1004
+#define IDC_QUIET_ADD_WINDOW 1005
 
 /* Name dialog */
 #define IDC_NAME 1007

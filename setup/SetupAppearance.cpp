@@ -10,8 +10,10 @@
 #include <utility>
 
 #include "Dpi.h"
+#include "EdgeDelay.h"
 #include "FontRecord.h"
 #include "GlobalHotKey.h"
+#include "QuietDialog.h"
 #include "SetupRules.h"
 #include "ShellHelpers.h"
 #include "resource.h"
@@ -115,6 +117,37 @@ void SetupDialog::OnHotKeyChanged() {
   SetItemText(IDC_HOTKEY_STATUS, status);
   // A combination the system or every program keeps is not taken.
   if (CheckHotKey(key) == HotKeyProblem::kNone) chosenHotKey_ = key;
+}
+
+void SetupDialog::FillDelays() {
+  // The steps, and a length stored outside them in its place among them, so
+  // that closing Setup keeps it.
+  const HWND box = Item(IDC_EDGE_DELAY);
+  const auto add = [box, this](std::uint32_t ms) {
+    const std::string text = ms == 0 ? std::string("At the touch") : std::to_string(ms) + " ms";
+    const LRESULT at = SendMessageA(box, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
+    if (at < 0) return;
+    SendMessageA(box, CB_SETITEMDATA, static_cast<WPARAM>(at), ms);
+    if (ms == delay_) SendMessageA(box, CB_SETCURSEL, static_cast<WPARAM>(at), 0);
+  };
+  bool listed = false;
+  for (std::uint32_t ms : kDelaySteps) {
+    if (!listed && delay_ < ms) add(delay_);
+    listed = listed || delay_ <= ms;
+    add(ms);
+  }
+  if (!listed) add(delay_);
+}
+
+void SetupDialog::OnDelayChosen() {
+  const HWND box = Item(IDC_EDGE_DELAY);
+  const LRESULT at = SendMessageA(box, CB_GETCURSEL, 0, 0);
+  if (at != CB_ERR) delay_ = static_cast<std::uint32_t>(SendMessageA(box, CB_GETITEMDATA, static_cast<WPARAM>(at), 0));
+}
+
+void SetupDialog::OnQuiet() {
+  QuietDialog quiet(hwnd());
+  quiet.Run(quiet_);
 }
 
 bool SetupDialog::OnDpiChanged(Message& m) {

@@ -42,6 +42,8 @@ RouteList<SetupDialog> SetupDialog::Routes() {
       OnCommand(IDC_FONT, &SetupDialog::OnFont, BN_CLICKED),
       OnCommand(IDC_HOTKEY_ON, &SetupDialog::OnHotKeyToggled, BN_CLICKED),
       OnCommand(IDC_HOTKEY, &SetupDialog::OnHotKeyChanged, EN_CHANGE),
+      OnCommand(IDC_EDGE_DELAY, &SetupDialog::OnDelayChosen, CBN_SELCHANGE),
+      OnCommand(IDC_EDGE_QUIET, &SetupDialog::OnQuiet, BN_CLICKED),
       OnMessage(WM_CTLCOLORSTATIC, &SetupDialog::OnControlColor),
       OnMessage(kDpiChangedMessage, &SetupDialog::OnDpiChanged),
   };
@@ -49,8 +51,10 @@ RouteList<SetupDialog> SetupDialog::Routes() {
 }
 
 void SetupDialog::Run(GroupList& groups, IconStore& iconStore, COLORREF& background, COLORREF& foreground,
-                      LOGFONTW& font, HotKey& hotKey, bool hotKeyHeld) {
+                      LOGFONTW& font, HotKey& hotKey, bool hotKeyHeld, QuietList& quiet, std::uint32_t& delay) {
   groupList = &groups;
+  quiet_ = quiet;
+  delay_ = delay;
   hotKey_ = hotKey;
   hotKeyHeld_ = hotKeyHeld;
   icons = &iconStore;
@@ -65,6 +69,8 @@ void SetupDialog::Run(GroupList& groups, IconStore& iconStore, COLORREF& backgro
   foreground = foregroundColor;
   font = logFont;
   hotKey = chosenHotKey_;
+  quiet = quiet_;
+  delay = delay_;
 }
 
 bool SetupDialog::OnInitDialog() {
@@ -88,6 +94,7 @@ bool SetupDialog::OnInitDialog() {
     CheckDlgButton(hwnd(), IDC_HOTKEY_ON, hotKey_.off() ? BST_UNCHECKED : BST_CHECKED);
     OnHotKeyToggled();
   }
+  FillDelays();
 
   for (const auto& group : *groupList) {
     const LRESULT index = SendMessageA(groupsBox, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(group->name.c_str()));

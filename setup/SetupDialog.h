@@ -14,6 +14,7 @@
 #include "Handles.h"
 #include "HotKey.h"
 #include "IconStore.h"
+#include "QuietList.h"
 
 namespace qv {
 
@@ -21,11 +22,12 @@ class SetupDialog : public DialogT<SetupDialog> {
  public:
   explicit SetupDialog(HWND owner);
 
-  // Runs the dialog on the launcher's groups and their icons. The four
+  // Runs the dialog on the launcher's groups and their icons. The other
   // values are read at the start and written back at the end, however the
   // dialog ended. `hotKeyHeld`: another program holds the launcher's key now.
+  // `quiet` and `delay` (ms): where and when the edge calls the popup.
   void Run(GroupList& groups, IconStore& icons, COLORREF& background, COLORREF& foreground, LOGFONTW& font,
-           HotKey& hotKey, bool hotKeyHeld);
+           HotKey& hotKey, bool hotKeyHeld, QuietList& quiet, std::uint32_t& delay);
   // A shortcut's icon has come: shown if its group is the one listed.
   void ShowIcon(const ProgramGroup& group, const ShortcutItem& item);
   // The icon store has made its images anew (at another scale).
@@ -85,6 +87,10 @@ class SetupDialog : public DialogT<SetupDialog> {
   void OnHotKeyToggled();
   void OnHotKeyChanged();
   HotKey ShownHotKey() const;
+  // The edge: the wait at it, in steps, and the programs it stays quiet over.
+  void FillDelays();
+  void OnDelayChosen();
+  void OnQuiet();
 
   HWND owner_;
   HWND shortcutView = nullptr;  // control 1004
@@ -97,6 +103,8 @@ class SetupDialog : public DialogT<SetupDialog> {
   HotKey hotKey_{};        // the launcher's, as it came
   HotKey chosenHotKey_{};  // the last usable one shown
   bool hotKeyHeld_ = false;
+  QuietList quiet_;
+  std::uint32_t delay_ = 0;
   int dialogDpi = 0;  // the scale of the dialog's monitor
   UniqueFont exampleFont;
   UniqueBrush backgroundBrush;

@@ -63,7 +63,7 @@ void DecideAll(benchmark::State& state, const qv::DesktopZones& zones) {
   size_t i = 0;
   for (auto _ : state) {
     const Event& e = events[i++ & 4095];
-    qv::KnownHookInputs inputs{true, e.buttonDown, e.visible, e.pt};
+    qv::KnownHookInputs inputs{true, e.buttonDown, e.visible, e.pt, false};
     bool quiet = false;
     int32_t shown = 0;
     qv::HookRequest request = qv::DecideHookRequest(inputs, zones, shown, false, quiet);

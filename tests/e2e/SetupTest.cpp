@@ -396,5 +396,90 @@ TEST_F(Setup, ColoursAndFontAreChosenInTheCommonDialogsStoredAndDrawn) {
   ASSERT_NO_FATAL_FAILURE(Close());
 }
 
+// Setup's wait at the edge and its quiet list: stored, and what the edge
+// does with them.
+TEST_F(Setup, TheEdgeWaitsAndStaysQuietOverTheProgramsSetupNames) {
+  constexpr int kDelay = 1021, kQuiet = 1022;
+  constexpr int kQuietList = 1000, kRemove = 1001, kOpenWindows = 1004, kAddWindow = 1005;
+  Group("Apps", {"a.txt"});
+  ASSERT_NO_FATAL_FAILURE(Start());
+  // A window of this program at the top, as a browser's tabs would be.
+  OwnWindow tabs("tabs", RECT{strip.left, 0, strip.right, 120}, WS_POPUP);
+  SetWindowLongPtrA(tabs.hwnd(), GWL_EXSTYLE, 0);  // one of the task bar's
+  tabs.Show();
+  ASSERT_NO_FATAL_FAILURE(Open());
+  const HWND delay = GetDlgItem(setup, kDelay);
+  EXPECT_EQ("At the touch", ControlText(delay));
+  const auto choose = [](HWND dialog, int id, HWND box, const std::wstring& item) {
+    const LRESULT at = SendMessageW(box, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+                                    reinterpret_cast<LPARAM>(item.c_str()));
+    SendMessageW(box, CB_SETCURSEL, static_cast<WPARAM>(at), 0);
+    SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE), reinterpret_cast<LPARAM>(box));
+    return at >= 0;
+  };
+  ASSERT_TRUE(choose(setup, kDelay, delay, L"250 ms"));
+
+  // The usual remote and virtual-machine clients to start with; one goes,
+  // the program of an open window comes.
+  ClickButton(setup, kQuiet);
+  const HWND quiet = WaitForDialog(launcher->id(), "Quiet Edge", 5000);
+  ASSERT_NE(quiet, nullptr);
+  const HWND list = GetDlgItem(quiet, kQuietList);
+  EXPECT_EQ(ListBoxTexts(list), (std::vector<std::string>{"msrdc.exe", "mstsc.exe", "TscShellContainerClass",
+                                                          "VirtualBoxVM.exe", "vmconnect.exe", "vmplayer.exe",
+                                                          "vmware.exe"}));
+  SendMessageW(list, LB_SETCURSEL, 5, 0);
+  ClickButton(quiet, kRemove);
+  ASSERT_TRUE(choose(quiet, kOpenWindows, GetDlgItem(quiet, kOpenWindows), L"tabs (qv_e2e.exe)"));
+  ClickButton(quiet, kAddWindow);
+  EXPECT_TRUE(PumpUntil(2000, [&] { return ListBoxTexts(list).size() == 7 && ListBoxSelection(list) >= 0; }));
+  EXPECT_EQ(ListBoxTexts(list)[static_cast<std::size_t>(ListBoxSelection(list))], "qv_e2e.exe");
+  ASSERT_TRUE(Dismiss(quiet, IDOK));
+  ASSERT_NO_FATAL_FAILURE(Close());
+  EXPECT_TRUE(PumpUntil(3000, [this] { return StoredColor("EdgeDelay") == 250; }));
+  wchar_t stored[512] = {};
+  DWORD size = sizeof stored;
+  RegGetValueW(HKEY_CURRENT_USER, L"Software\\Tessmark\\QUORVEL\\Quorvel", L"QuietOver", RRF_RT_REG_MULTI_SZ, nullptr,
+               stored, &size);
+  std::wstring expected;
+  for (const wchar_t* entry : {L"mstsc.exe", L"msrdc.exe", L"TscShellContainerClass", L"vmconnect.exe",
+                               L"VirtualBoxVM.exe", L"vmware.exe", L"qv_e2e.exe"})
+    expected += std::wstring(entry) + L'\0';
+  EXPECT_EQ(std::wstring(stored, size / sizeof(wchar_t)), expected + L'\0');
+
+  // Over the listed program the edge stays quiet; gone, the edge calls.
+  MoveMouse((strip.left + strip.right) / 2, strip.top);
+  Pump(800);
+  EXPECT_FALSE(Visible()) << "shown over a program on the quiet list";
+  tabs.Hide();
+  Rest();
+
+  // A touch shorter than the wait calls nothing. (Only where this driver
+  // got the pointer away in time: a stall of its own would make it long.)
+  const DWORD touched = GetTickCount();
+  MoveMouse((strip.left + strip.right) / 2, strip.top);
+  Rest();
+  const DWORD touch = GetTickCount() - touched;
+  Pump(800);
+  if (touch < 150) {
+    EXPECT_FALSE(Visible()) << "shown after a touch of " << touch << " ms";
+  }
+  if (Visible()) {
+    ASSERT_TRUE(HiddenAfterMoveTo(100, 300));
+  }
+  // A rest longer than it calls the popup; a move along the strip does not
+  // count the wait anew, or these moves would keep the popup away.
+  bool shown = false;
+  for (int i = 0; i < 20 && !shown; ++i) {
+    MoveMouse(strip.left + 40 + 8 * i, strip.top);
+    Pump(100);
+    shown = Visible();
+  }
+  EXPECT_TRUE(shown) << "moving along the strip kept the popup away";
+  Rest();
+  EXPECT_TRUE(PumpUntil(3000, [this] { return !Visible(); }));
+  EXPECT_TRUE(Show()) << "a rest at the edge did not call it";
+}
+
 }  // namespace
 }  // namespace e2e

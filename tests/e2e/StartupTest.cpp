@@ -119,6 +119,9 @@ TEST_F(Startup, StartsOverGroupsAndOddSettingsWithoutTouchingThem) {
                  static_cast<DWORD>(font.size() + 1));
   RegSetValueExA(key, "ForegroundColor", 0, REG_SZ, reinterpret_cast<const BYTE*>("yellow"), 7);
   RegSetValueExA(key, "BackgroundColor", 0, REG_BINARY, odd, sizeof odd);
+  RegSetValueExA(key, "QuietOver", 0, REG_BINARY, odd, sizeof odd);
+  const DWORD forever = 0xFFFFFFFF;
+  RegSetValueExA(key, "EdgeDelay", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&forever), sizeof forever);
 
   std::unique_ptr<Process> launcher;
   HWND window = StartRunning(launcher);
@@ -134,6 +137,12 @@ TEST_F(Startup, StartsOverGroupsAndOddSettingsWithoutTouchingThem) {
   size = 0;
   RegQueryValueExA(key, "Font", nullptr, &type, nullptr, &size);
   EXPECT_EQ(size, font.size() + 1);
+  RegQueryValueExA(key, "QuietOver", nullptr, &type, nullptr, &size);
+  EXPECT_EQ(type, static_cast<DWORD>(REG_BINARY));
+  DWORD delay = 0;
+  size = sizeof delay;
+  RegQueryValueExA(key, "EdgeDelay", nullptr, &type, reinterpret_cast<BYTE*>(&delay), &size);
+  EXPECT_EQ(delay, forever);
   RegCloseKey(key);
   RegDeleteTreeA(HKEY_CURRENT_USER, kSettingsKey);
 }

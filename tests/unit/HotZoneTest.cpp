@@ -120,6 +120,7 @@ struct CountingProbe {
     asked += 'v';
     return visible;
   }
+  bool Waiting() const { return false; }
 };
 
 TEST(HookProbe, AsksOnlyWhatTheDecisionNeeds) {
@@ -148,7 +149,7 @@ TEST(HookRelease, AButtonInTheStripQuietsItUntilThePointerLeaves) {
   const DesktopZones zones = SingleMonitorZones(ComputeHotZones({0, 0, 1024, 740}, 18));
   bool quiet = false;
   const auto event = [&](ZonePoint pt, bool held, bool buttonMessage = false) {
-    KnownHookInputs in{true, held, false, pt};
+    KnownHookInputs in{true, held, false, pt, false};
     int32_t shown = -1;
     return DecideHookRequest(in, zones, shown, buttonMessage, quiet);
   };
@@ -171,6 +172,24 @@ TEST(HookRelease, AButtonInTheStripQuietsItUntilThePointerLeaves) {
   EXPECT_FALSE(IsButtonMessage(0x0200) || IsButtonMessage(0x00A0) || IsButtonMessage(0x020A));
 }
 
+// While the launcher waits out its delay, the pointer leaving the strip or a
+// button ends the wait; a move along the strip asks again, which the
+// launcher's wait ignores.
+TEST(HookDelay, TheWaitEndsWhereTheTouchWouldCallNothing) {
+  const DesktopZones zones = SingleMonitorZones(ComputeHotZones({0, 0, 1024, 740}, 18));
+  const auto event = [&](ZonePoint pt, bool held, bool buttonMessage, bool waiting) {
+    KnownHookInputs in{true, held, false, pt, waiting};
+    bool quiet = false;
+    int32_t shown = -1;
+    return DecideHookRequest(in, zones, shown, buttonMessage, quiet);
+  };
+  EXPECT_EQ(event({720, 0}, false, false, true), HookRequest::kShow) << "along the strip";
+  EXPECT_EQ(event({720, 1}, false, false, true), HookRequest::kCancel) << "off the strip, in the stay zone";
+  EXPECT_EQ(event({720, 0}, true, false, true), HookRequest::kCancel) << "a button held";
+  EXPECT_EQ(event({720, 0}, false, true, true), HookRequest::kCancel) << "a button released";
+  EXPECT_EQ(event({720, 1}, false, false, false), HookRequest::kNone) << "no wait, nothing to end";
+}
+
 TEST(HotZones, TheStripStopsAtTheRealCaptionButtons) {
   // Windows 10 at 100%: SM_CXSIZE 36 keeps 108 free, the buttons take 138.
   const HotZones z = ComputeHotZones({0, 0, 1920, 1040}, 36);
@@ -187,7 +206,7 @@ TEST(HotZones, CaptionButtonsOfAnyProgramNeverCallThePopup) {
 
   const DesktopZones zones = SingleMonitorZones(ComputeHotZones({0, 0, 1024, 740}, 18));
   const auto decide = [&](ZonePoint pt, bool visible, bool overButton) {
-    KnownHookInputs in{true, false, visible, pt};
+    KnownHookInputs in{true, false, visible, pt, false};
     bool quiet = false;
     int32_t shown = -1;
     return DecideHookRequest(in, zones, shown, false, quiet, overButton);
@@ -245,7 +264,7 @@ TEST(DesktopZones, ThePopupHidesWhenThePointerCrossesToAnotherMonitor) {
   int32_t shown = -1;
   bool quiet = false;
   const auto event = [&](ZonePoint pt, bool visible) {
-    KnownHookInputs in{true, false, visible, pt};
+    KnownHookInputs in{true, false, visible, pt, false};
     return DecideHookRequest(in, zones, shown, false, quiet);
   };
   EXPECT_EQ(event({600, 0}, false), HookRequest::kNone) << "under the upper monitor";

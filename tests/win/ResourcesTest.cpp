@@ -142,7 +142,7 @@ bool SameClass(const std::string& stored, const char* wanted) {
   static const struct {
     const char* atom;
     const char* name;
-  } atoms[] = {{"#128", "Button"}, {"#129", "Edit"}, {"#130", "Static"}, {"#131", "ListBox"}};
+  } atoms[] = {{"#128", "Button"}, {"#129", "Edit"}, {"#130", "Static"}, {"#131", "ListBox"}, {"#133", "ComboBox"}};
   for (const auto& a : atoms)
     if (stored == a.atom) return lstrcmpiA(a.name, wanted) == 0;
   return lstrcmpiA(stored.c_str(), wanted) == 0;
@@ -200,7 +200,7 @@ TEST_F(ResourcesTest, SetupAndNameDialogTemplates) {
   EXPECT_EQ(Hex(WS_EX_ACCEPTFILES), Hex(setup.exStyle));
   EXPECT_EQ(Hex(WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME), Hex(setup.style & ~(DS_SETFONT | DS_CENTER)));
   EXPECT_EQ(340, setup.cx);
-  EXPECT_EQ(295, setup.cy);
+  EXPECT_EQ(315, setup.cy);
   EXPECT_EQ("Quorvel! Setup", setup.caption);
   EXPECT_EQ("MS Sans Serif", setup.face);
   const DWORD tab = WS_VISIBLE | WS_TABSTOP;
@@ -231,6 +231,9 @@ TEST_F(ResourcesTest, SetupAndNameDialogTemplates) {
                          {IDC_HOTKEY_ON, "Button", "&Key for the menu:", 66, 276, 72, 10, tab | BS_AUTOCHECKBOX},
                          {IDC_HOTKEY, "msctls_hotkey32", "", 140, 274, 80, 14, tab | WS_BORDER},
                          {IDC_HOTKEY_STATUS, "Static", "", 224, 272, 106, 20, WS_VISIBLE},
+                         {DWORD(-1), "Static", "&Wait at the edge:", 7, 296, 58, 8, WS_VISIBLE},
+                         {IDC_EDGE_DELAY, "ComboBox", "", 66, 294, 72, 100, tab | CBS_DROPDOWNLIST},
+                         {IDC_EDGE_QUIET, "Button", "&Quiet over...", 140, 293, 80, 14, tab},
                      });
   EXPECT_FALSE(setup.items[19].style & WS_TABSTOP) << "the example takes no Tab";
   EXPECT_FALSE(setup.items[20].style & WS_VISIBLE) << "OK is never shown";
