@@ -72,7 +72,7 @@ std::u16string Name(const char16_t* path) {
 
 TEST(SessionRecord, EachProgramFolderHasARecordOfItsOwn) {
   const std::u16string record = Name(u"C:\\Users\\Ann\\Quorvel\\QVLHOOK.DLL");
-  EXPECT_EQ(record.substr(0, 21), u"Local\\Quorvel.Hook.2.");
+  EXPECT_EQ(record.substr(0, 21), u"Local\\Quorvel.Hook.3.");
   EXPECT_EQ(record.size(), 21u + 16u);
   EXPECT_EQ(Name(u"c:\\users\\ann\\QUORVEL\\qvlhook.dll"), record) << "the same file in another case";
   EXPECT_NE(Name(u"C:\\Users\\Ann\\Quorvel2\\QVLHOOK.DLL"), record);
