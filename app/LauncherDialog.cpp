@@ -813,6 +813,8 @@ void LauncherDialog::ApplyReadGroups() {
 void LauncherDialog::TearDownLauncher() {
   KillTimer(hwnd(), kTrayTimerId);
   KillTimer(hwnd(), kEdgeTimerId);
+  KillTimer(hwnd(), kPauseTimerId);
+  EndEdgeWait();
   RemoveTrayIcon(hwnd(), kTrayIconId);
   WTSUnRegisterSessionNotification(hwnd());
   // The launcher's own eye first: it posts to this window.

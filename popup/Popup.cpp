@@ -538,8 +538,12 @@ bool LauncherDialog::KeyForFind(MSG& msg) {
       // nothing, and the group's icons stay.
       if (find.hwnd() == nullptr) return false;
       const bool started = !find.active();
-      if (find.Type(c) && started) ShowFindView();
-      InvalidateFindLines();
+      if (!find.Type(c)) return true;  // the first half of a pair: the rest comes next
+      if (started) {
+        ShowFindView();  // which repaints the query's line too
+      } else {
+        InvalidateFindLines();
+      }
       return true;
     }
     case WM_KEYDOWN:
