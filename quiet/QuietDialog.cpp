@@ -65,13 +65,13 @@ void QuietDialog::OnIdle() {
 void QuietDialog::Add(const std::wstring& name) {
   std::wstring entry = name;
   const bool usable = CleanQuietEntry(entry);
-  if (usable && list_.size() < kMostQuietEntries) AddQuietEntry(list_, entry, SameName);
   if (!usable || list_.size() >= kMostQuietEntries) {
     MessageBoxW(hwnd(),
                 usable ? L"The list is full." : L"Please enter a program's file name (name.exe) or a window's class.",
                 L"Quorvel!", MB_OK | MB_ICONEXCLAMATION);
     return;
   }
+  AddQuietEntry(list_, entry, SameName);  // one already there is only selected
   Refill();
   const HWND box = Item(IDC_QUIET_LIST);
   const LRESULT at =

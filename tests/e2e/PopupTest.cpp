@@ -617,7 +617,7 @@ TEST_F(Popup, TrayIconAndExitQuestionKeepThePopupInCheck) {
   PressKey(VK_ESCAPE);
   ASSERT_TRUE(PumpUntil(3000, [this] { return !Visible(); }));
   ASSERT_TRUE(choose('R'));
-  EXPECT_EQ(TrayTip().rfind("Quorvel! - ready", 0), 0u) << TrayTip();
+  EXPECT_TRUE(PumpUntil(3000, [this] { return TrayTip().rfind("Quorvel! - ready", 0) == 0; })) << TrayTip();
   EXPECT_TRUE(Show()) << "not shown after Resume";
   Rest();
   ASSERT_TRUE(PumpUntil(3000, [this] { return !Visible(); }));

@@ -432,7 +432,7 @@ TEST_F(Setup, TheEdgeWaitsAndStaysQuietOverTheProgramsSetupNames) {
   ClickButton(quiet, kRemove);
   ASSERT_TRUE(choose(quiet, kOpenWindows, GetDlgItem(quiet, kOpenWindows), L"tabs (qv_e2e.exe)"));
   ClickButton(quiet, kAddWindow);
-  EXPECT_TRUE(PumpUntil(2000, [&] { return ListBoxTexts(list).size() == 7 && ListBoxSelection(list) >= 0; }));
+  ASSERT_TRUE(PumpUntil(2000, [&] { return ListBoxTexts(list).size() == 7 && ListBoxSelection(list) >= 0; }));
   EXPECT_EQ(ListBoxTexts(list)[static_cast<std::size_t>(ListBoxSelection(list))], "qv_e2e.exe");
   ASSERT_TRUE(Dismiss(quiet, IDOK));
   ASSERT_NO_FATAL_FAILURE(Close());
